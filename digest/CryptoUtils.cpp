@@ -1,0 +1,21 @@
+#include "digest/CryptoUtils.h"
+
+namespace {
+constexpr char kHexDigits[] = "0123456789abcdef";
+}
+
+std::string HexDigits(uint64_t value, uint32_t count) {
+  std::string text(count, '0');
+  for (uint32_t i = count; i > 0; --i) {
+    text[i - 1] = kHexDigits[value & 0xFu];
+    value >>= 4;
+  }
+  return text;
+}
+
+void AppendHexBytes(std::string& text, const uint8_t* bytes, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    text.push_back(kHexDigits[bytes[i] >> 4]);
+    text.push_back(kHexDigits[bytes[i] & 0xFu]);
+  }
+}

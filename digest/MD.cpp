@@ -1,0 +1,316 @@
+#include "digest/MD.h"
+
+#include <bit>
+#include <cstring>
+
+#include "digest/CryptoUtils.h"
+
+namespace {
+
+// Reads the 16 little-endian message words of a block (RFC 1320/1321, section 3.4).
+inline void LoadWords(uint32_t x[16], const uint8_t block[64]) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(x, block, 64);
+  } else {
+    for (int i = 0; i < 16; ++i) {
+      x[i] = uint32_t{block[4 * i]} | uint32_t{block[4 * i + 1]} << 8 |
+             uint32_t{block[4 * i + 2]} << 16 | uint32_t{block[4 * i + 3]} << 24;
+    }
+  }
+}
+
+inline void StoreWordsLE(uint8_t* out, const uint32_t* words, int count) {
+  for (int i = 0; i < count; ++i) {
+    out[4 * i] = static_cast<uint8_t>(words[i]);
+    out[4 * i + 1] = static_cast<uint8_t>(words[i] >> 8);
+    out[4 * i + 2] = static_cast<uint8_t>(words[i] >> 16);
+    out[4 * i + 3] = static_cast<uint8_t>(words[i] >> 24);
+  }
+}
+
+// Round functions shared by MD4 and MD5. F is the bitwise choice, written so that only the
+// last two operations wait on x, which is the word computed by the previous step.
+inline uint32_t F(uint32_t x, uint32_t y, uint32_t z) {
+  return z ^ (x & (y ^ z));
+}
+inline uint32_t H(uint32_t x, uint32_t y, uint32_t z) {
+  return x ^ y ^ z;
+}
+
+// ---- MD4 (RFC 1320, section 3.4) ----
+
+inline uint32_t G4(uint32_t x, uint32_t y, uint32_t z) {
+  return (x & y) | (z & (x | y));
+}
+
+inline void Md4Round1(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t s) {
+  a = RotateLeft(a + F(b, c, d) + x, s);
+}
+inline void Md4Round2(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t s) {
+  a = RotateLeft(a + G4(b, c, d) + x + 0x5A827999u, s);
+}
+inline void Md4Round3(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t s) {
+  a = RotateLeft(a + H(b, c, d) + x + 0x6ED9EBA1u, s);
+}
+
+// ---- MD5 (RFC 1321, section 3.4) ----
+//
+// Each step is a := b + ((a + f(b, c, d) + X[k] + T[i]) <<< s). The word b is the result of the
+// step before, so everything that does not need it (a + X[k] + T[i], and the parts of the round
+// function that depend on c and d only) is added first; the chain from b to the new a is then
+// 4 or 5 operations instead of 7. G is written with + instead of |: its two terms never share a
+// set bit, and the addition lets the c-and-d term join the early sum.
+
+inline void Md5StepF(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t xt, uint32_t s) {
+  a += xt;
+  a += F(b, c, d);
+  a = RotateLeft(a, s) + b;
+}
+inline void Md5StepG(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t xt, uint32_t s) {
+  a += xt;
+  a += c & ~d;
+  a += b & d;
+  a = RotateLeft(a, s) + b;
+}
+inline void Md5StepH(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t xt, uint32_t s) {
+  a += xt;
+  a += H(b, c, d);
+  a = RotateLeft(a, s) + b;
+}
+inline void Md5StepI(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t xt, uint32_t s) {
+  a += xt;
+  a += c ^ (b | ~d);
+  a = RotateLeft(a, s) + b;
+}
+
+// The padding of both RFCs: one 0x80 byte and then zeros.
+constexpr uint8_t kPadding[64] = {0x80};
+
+}  // namespace
+
+void MD4Transform(uint32_t state[4], const uint8_t block[64]) {
+  uint32_t x[16];
+  LoadWords(x, block);
+  uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+
+  for (int i = 0; i < 16; i += 4) {
+    Md4Round1(a, b, c, d, x[i], 3);
+    Md4Round1(d, a, b, c, x[i + 1], 7);
+    Md4Round1(c, d, a, b, x[i + 2], 11);
+    Md4Round1(b, c, d, a, x[i + 3], 19);
+  }
+  for (int i = 0; i < 4; ++i) {
+    Md4Round2(a, b, c, d, x[i], 3);
+    Md4Round2(d, a, b, c, x[i + 4], 5);
+    Md4Round2(c, d, a, b, x[i + 8], 9);
+    Md4Round2(b, c, d, a, x[i + 12], 13);
+  }
+  constexpr int kRound3Order[4] = {0, 2, 1, 3};
+  for (int i : kRound3Order) {
+    Md4Round3(a, b, c, d, x[i], 3);
+    Md4Round3(d, a, b, c, x[i + 8], 9);
+    Md4Round3(c, d, a, b, x[i + 4], 11);
+    Md4Round3(b, c, d, a, x[i + 12], 15);
+  }
+
+  state[0] += a;
+  state[1] += b;
+  state[2] += c;
+  state[3] += d;
+}
+
+void MD5Transform(uint32_t state[4], const uint8_t block[64]) {
+  uint32_t x[16];
+  LoadWords(x, block);
+  uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+
+  Md5StepF(a, b, c, d, x[0] + 0xd76aa478u, 7);
+  Md5StepF(d, a, b, c, x[1] + 0xe8c7b756u, 12);
+  Md5StepF(c, d, a, b, x[2] + 0x242070dbu, 17);
+  Md5StepF(b, c, d, a, x[3] + 0xc1bdceeeu, 22);
+  Md5StepF(a, b, c, d, x[4] + 0xf57c0fafu, 7);
+  Md5StepF(d, a, b, c, x[5] + 0x4787c62au, 12);
+  Md5StepF(c, d, a, b, x[6] + 0xa8304613u, 17);
+  Md5StepF(b, c, d, a, x[7] + 0xfd469501u, 22);
+  Md5StepF(a, b, c, d, x[8] + 0x698098d8u, 7);
+  Md5StepF(d, a, b, c, x[9] + 0x8b44f7afu, 12);
+  Md5StepF(c, d, a, b, x[10] + 0xffff5bb1u, 17);
+  Md5StepF(b, c, d, a, x[11] + 0x895cd7beu, 22);
+  Md5StepF(a, b, c, d, x[12] + 0x6b901122u, 7);
+  Md5StepF(d, a, b, c, x[13] + 0xfd987193u, 12);
+  Md5StepF(c, d, a, b, x[14] + 0xa679438eu, 17);
+  Md5StepF(b, c, d, a, x[15] + 0x49b40821u, 22);
+
+  Md5StepG(a, b, c, d, x[1] + 0xf61e2562u, 5);
+  Md5StepG(d, a, b, c, x[6] + 0xc040b340u, 9);
+  Md5StepG(c, d, a, b, x[11] + 0x265e5a51u, 14);
+  Md5StepG(b, c, d, a, x[0] + 0xe9b6c7aau, 20);
+  Md5StepG(a, b, c, d, x[5] + 0xd62f105du, 5);
+  Md5StepG(d, a, b, c, x[10] + 0x02441453u, 9);
+  Md5StepG(c, d, a, b, x[15] + 0xd8a1e681u, 14);
+  Md5StepG(b, c, d, a, x[4] + 0xe7d3fbc8u, 20);
+  Md5StepG(a, b, c, d, x[9] + 0x21e1cde6u, 5);
+  Md5StepG(d, a, b, c, x[14] + 0xc33707d6u, 9);
+  Md5StepG(c, d, a, b, x[3] + 0xf4d50d87u, 14);
+  Md5StepG(b, c, d, a, x[8] + 0x455a14edu, 20);
+  Md5StepG(a, b, c, d, x[13] + 0xa9e3e905u, 5);
+  Md5StepG(d, a, b, c, x[2] + 0xfcefa3f8u, 9);
+  Md5StepG(c, d, a, b, x[7] + 0x676f02d9u, 14);
+  Md5StepG(b, c, d, a, x[12] + 0x8d2a4c8au, 20);
+
+  Md5StepH(a, b, c, d, x[5] + 0xfffa3942u, 4);
+  Md5StepH(d, a, b, c, x[8] + 0x8771f681u, 11);
+  Md5StepH(c, d, a, b, x[11] + 0x6d9d6122u, 16);
+  Md5StepH(b, c, d, a, x[14] + 0xfde5380cu, 23);
+  Md5StepH(a, b, c, d, x[1] + 0xa4beea44u, 4);
+  Md5StepH(d, a, b, c, x[4] + 0x4bdecfa9u, 11);
+  Md5StepH(c, d, a, b, x[7] + 0xf6bb4b60u, 16);
+  Md5StepH(b, c, d, a, x[10] + 0xbebfbc70u, 23);
+  Md5StepH(a, b, c, d, x[13] + 0x289b7ec6u, 4);
+  Md5StepH(d, a, b, c, x[0] + 0xeaa127fau, 11);
+  Md5StepH(c, d, a, b, x[3] + 0xd4ef3085u, 16);
+  Md5StepH(b, c, d, a, x[6] + 0x04881d05u, 23);
+  Md5StepH(a, b, c, d, x[9] + 0xd9d4d039u, 4);
+  Md5StepH(d, a, b, c, x[12] + 0xe6db99e5u, 11);
+  Md5StepH(c, d, a, b, x[15] + 0x1fa27cf8u, 16);
+  Md5StepH(b, c, d, a, x[2] + 0xc4ac5665u, 23);
+
+  Md5StepI(a, b, c, d, x[0] + 0xf4292244u, 6);
+  Md5StepI(d, a, b, c, x[7] + 0x432aff97u, 10);
+  Md5StepI(c, d, a, b, x[14] + 0xab9423a7u, 15);
+  Md5StepI(b, c, d, a, x[5] + 0xfc93a039u, 21);
+  Md5StepI(a, b, c, d, x[12] + 0x655b59c3u, 6);
+  Md5StepI(d, a, b, c, x[3] + 0x8f0ccc92u, 10);
+  Md5StepI(c, d, a, b, x[10] + 0xffeff47du, 15);
+  Md5StepI(b, c, d, a, x[1] + 0x85845dd1u, 21);
+  Md5StepI(a, b, c, d, x[8] + 0x6fa87e4fu, 6);
+  Md5StepI(d, a, b, c, x[15] + 0xfe2ce6e0u, 10);
+  Md5StepI(c, d, a, b, x[6] + 0xa3014314u, 15);
+  Md5StepI(b, c, d, a, x[13] + 0x4e0811a1u, 21);
+  Md5StepI(a, b, c, d, x[4] + 0xf7537e82u, 6);
+  Md5StepI(d, a, b, c, x[11] + 0xbd3af235u, 10);
+  Md5StepI(c, d, a, b, x[2] + 0x2ad7d2bbu, 15);
+  Md5StepI(b, c, d, a, x[9] + 0xeb86d391u, 21);
+
+  state[0] += a;
+  state[1] += b;
+  state[2] += c;
+  state[3] += d;
+}
+
+void MDInit(MDContext& context) {
+  context.State[0] = 0x67452301u;
+  context.State[1] = 0xefcdab89u;
+  context.State[2] = 0x98badcfeu;
+  context.State[3] = 0x10325476u;
+  context.BitCount[0] = 0;
+  context.BitCount[1] = 0;
+}
+
+void MDUpdate(MDContext& context, const uint8_t* bytes, uint32_t length,
+              MDTransformFunction transform) {
+  uint32_t index = (context.BitCount[0] >> 3) & 0x3Fu;
+  const uint32_t bits = length << 3;  // modulo 2^32; the high part follows below
+  context.BitCount[0] += bits;
+  if (context.BitCount[0] < bits) ++context.BitCount[1];
+  context.BitCount[1] += length >> 29;
+
+  const uint32_t partLen = 64 - index;
+  uint32_t i = 0;
+  if (length >= partLen) {
+    std::memcpy(&context.Buffer[index], bytes, partLen);
+    transform(context.State, context.Buffer);
+    for (i = partLen; i + 63 < length; i += 64)
+      transform(context.State, bytes + i);
+    index = 0;
+  }
+  if (length > i) std::memcpy(&context.Buffer[index], bytes + i, length - i);
+}
+
+std::string MDFinal(MDContext& context, MDTransformFunction transform) {
+  uint8_t bitLength[8];
+  StoreWordsLE(bitLength, context.BitCount, 2);
+
+  const uint32_t index = (context.BitCount[0] >> 3) & 0x3Fu;
+  const uint32_t padLen = index < 56 ? 56 - index : 120 - index;
+  MDUpdate(context, kPadding, padLen, transform);
+  MDUpdate(context, bitLength, 8, transform);
+
+  uint8_t digest[16];
+  StoreWordsLE(digest, context.State, 4);
+  std::memset(&context, 0, sizeof context);
+
+  std::string text;
+  text.reserve(32);
+  AppendHexBytes(text, digest, sizeof digest);
+  return text;
+}
+
+// ---- MD2 (RFC 1319) ----
+
+namespace {
+
+// The permutation of 0..255 built from the digits of pi (RFC 1319, section 3.2).
+constexpr uint8_t kPiSubst[256] = {
+    41,  46,  67,  201, 162, 216, 124, 1,   61,  54,  84,  161, 236, 240, 6,   19,  98,  167, 5,
+    243, 192, 199, 115, 140, 152, 147, 43,  217, 188, 76,  130, 202, 30,  155, 87,  60,  253, 212,
+    224, 22,  103, 66,  111, 24,  138, 23,  229, 18,  190, 78,  196, 214, 218, 158, 222, 73,  160,
+    251, 245, 142, 187, 47,  238, 122, 169, 104, 121, 145, 21,  178, 7,   63,  148, 194, 16,  137,
+    11,  34,  95,  33,  128, 127, 93,  154, 90,  144, 50,  39,  53,  62,  204, 231, 191, 247, 151,
+    3,   255, 25,  48,  179, 72,  165, 181, 209, 215, 94,  146, 42,  172, 86,  170, 198, 79,  184,
+    56,  210, 150, 164, 125, 182, 118, 252, 107, 226, 156, 116, 4,   241, 69,  157, 112, 89,  100,
+    113, 135, 32,  134, 91,  207, 101, 230, 45,  168, 2,   27,  96,  37,  173, 174, 176, 185, 246,
+    28,  70,  97,  105, 52,  64,  126, 15,  85,  71,  163, 35,  221, 81,  175, 58,  195, 92,  249,
+    206, 186, 197, 234, 38,  44,  83,  13,  110, 133, 40,  132, 9,   211, 223, 205, 244, 65,  129,
+    77,  82,  106, 220, 55,  200, 108, 193, 171, 250, 36,  225, 123, 8,   12,  189, 177, 74,  120,
+    136, 149, 139, 227, 99,  232, 109, 233, 203, 213, 254, 59,  0,   29,  57,  242, 239, 183, 14,
+    102, 88,  208, 228, 166, 119, 114, 248, 235, 117, 75,  10,  49,  68,  80,  180, 143, 237, 31,
+    26,  219, 153, 141, 51,  159, 17,  131, 20};
+
+void MD2Compress(MD2Context& context) {
+  uint32_t t = 0;
+  for (uint32_t round = 0; round < 18; ++round) {
+    for (uint8_t& x : context.X) {
+      x ^= kPiSubst[t];
+      t = x;
+    }
+    t = (t + round) & 0xFFu;
+  }
+}
+
+}  // namespace
+
+void MD2Init(MD2Context& context) {
+  std::memset(context.X, 0, 16);
+  std::memset(context.Checksum, 0, sizeof context.Checksum);
+  context.Index = 0;
+  context.LastChecksum = 0;
+}
+
+void MD2AddByte(MD2Context& context, uint8_t byte) {
+  const uint8_t j = context.Index;
+  context.X[16 + j] = byte;
+  context.X[32 + j] = static_cast<uint8_t>(byte ^ context.X[j]);
+  context.Checksum[j] ^= kPiSubst[byte ^ context.LastChecksum];
+  context.LastChecksum = context.Checksum[j];
+  context.Index = static_cast<uint8_t>((j + 1) & 0x0Fu);
+  if (context.Index == 0) MD2Compress(context);
+}
+
+void MD2Update(MD2Context& context, const uint8_t* bytes, uint32_t length) {
+  for (uint32_t i = 0; i < length; ++i)
+    MD2AddByte(context, bytes[i]);
+}
+
+std::string MD2Final(MD2Context& context) {
+  const auto padLen = static_cast<uint8_t>(16 - context.Index);
+  for (uint8_t i = 0; i < padLen; ++i)
+    MD2AddByte(context, padLen);
+  for (int j = 0; j < 16; ++j)
+    MD2AddByte(context, context.Checksum[j]);
+
+  std::string text;
+  text.reserve(32);
+  AppendHexBytes(text, context.X, 16);
+  return text;
+}

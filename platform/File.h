@@ -1,0 +1,70 @@
+// Plain file access for the portable layers: one interface, a Win32 and a POSIX backend.
+//
+// Every operation reports success or failure and leaves the system error available through
+// LastError() (SystemError.h) for the caller to turn into text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// The size of the reads that digest files and load checkfiles.
+inline constexpr uint32_t kReadChunk = 4096;
+
+// An open file; the sole owner of its native handle.
+class File {
+ public:
+  File() = default;
+  ~File() { Close(); }
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  File(File&& other) noexcept : handle_(other.Detach()) {}
+  File& operator=(File&& other) noexcept {
+    if (this != &other) Attach(other.Detach());
+    return *this;
+  }
+
+  // Opens an existing file for reading. Others may read it at the same time but not write
+  // it; fails while another handle has it open for writing. Directories and other entries
+  // that are not plain files cannot be opened.
+  static File OpenForRead(const std::string& path);
+  // Creates the file, or truncates an existing one, for writing with exclusive access.
+  static File CreateForWrite(const std::string& path);
+
+  bool IsOpen() const { return handle_ != kInvalidHandle; }
+
+  // The low 32 bits of the size; all ones when the size cannot be had.
+  uint32_t SizeLow32() const;
+  // The whole size.
+  bool Size(uint64_t& size) const;
+  // Positions at a signed 32-bit offset from the start.
+  bool SeekFromStart(int32_t offset);
+  // Reads at most count bytes; success with done = 0 at the end of the file.
+  bool Read(void* buffer, uint32_t count, uint32_t& done);
+  // Writes at most count bytes; done tells how many were written.
+  bool Write(const void* buffer, uint32_t count, uint32_t& done);
+
+  void Close();
+  void Attach(intptr_t handle) {
+    Close();
+    handle_ = handle;
+  }
+  intptr_t Detach() {
+    const intptr_t handle = handle_;
+    handle_ = kInvalidHandle;
+    return handle;
+  }
+
+ private:
+  // INVALID_HANDLE_VALUE on Windows, -1 as a file descriptor on POSIX.
+  static constexpr intptr_t kInvalidHandle = -1;
+  explicit File(intptr_t handle) : handle_(handle) {}
+
+  intptr_t handle_ = kInvalidHandle;
+};
+
+// Removes a file; false when it cannot be removed.
+bool DeleteFileAt(const std::string& path);
+
+}  // namespace platform

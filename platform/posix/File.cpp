@@ -1,0 +1,106 @@
+#include "platform/File.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace platform {
+
+namespace {
+
+int AsFd(intptr_t handle) {
+  return static_cast<int>(handle);
+}
+
+// POSIX has no share modes. Open-file-description locks stand in for them: a reader holds a
+// shared lock, a writer an exclusive one, so our own processes see each other the way Windows
+// handles do. A file system without lock support is used unlocked.
+bool LockWholeFile(int fd, short type) {
+  struct flock lock = {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  if (fcntl(fd, F_OFD_SETLK, &lock) == 0) return true;
+  return errno != EAGAIN && errno != EACCES;
+}
+
+// Opens without blocking (a FIFO would otherwise wait for its other end), then admits plain
+// files only, with the lock of the given type.
+intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
+  const int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) return -1;
+  struct stat info;
+  int error = 0;
+  if (fstat(fd, &info) != 0) {
+    error = errno;
+  } else if (!S_ISREG(info.st_mode)) {
+    error = S_ISDIR(info.st_mode) ? EISDIR : EACCES;
+  } else if (!LockWholeFile(fd, lockType)) {
+    error = EBUSY;
+  } else if (fcntl(fd, F_SETFL, flags) != 0) {
+    error = errno;
+  }
+  if (error != 0) {
+    close(fd);
+    errno = error;
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+File File::OpenForRead(const std::string& path) {
+  return File(OpenPlainFile(path, O_RDONLY, F_RDLCK));
+}
+
+File File::CreateForWrite(const std::string& path) {
+  File file(OpenPlainFile(path, O_WRONLY | O_CREAT, F_WRLCK));
+  if (file.IsOpen() && ftruncate(AsFd(file.handle_), 0) != 0) file.Close();
+  return file;
+}
+
+uint32_t File::SizeLow32() const {
+  uint64_t size = 0;
+  return Size(size) ? static_cast<uint32_t>(size) : 0xFFFFFFFFu;
+}
+
+bool File::Size(uint64_t& size) const {
+  struct stat info;
+  if (fstat(AsFd(handle_), &info) != 0) return false;
+  size = static_cast<uint64_t>(info.st_size);
+  return true;
+}
+
+bool File::SeekFromStart(int32_t offset) {
+  return lseek(AsFd(handle_), offset, SEEK_SET) != static_cast<off_t>(-1);
+}
+
+bool File::Read(void* buffer, uint32_t count, uint32_t& done) {
+  ssize_t got;
+  do {
+    got = read(AsFd(handle_), buffer, count);
+  } while (got < 0 && errno == EINTR);
+  done = got < 0 ? 0 : static_cast<uint32_t>(got);
+  return got >= 0;
+}
+
+bool File::Write(const void* buffer, uint32_t count, uint32_t& done) {
+  ssize_t put;
+  do {
+    put = write(AsFd(handle_), buffer, count);
+  } while (put < 0 && errno == EINTR);
+  done = put < 0 ? 0 : static_cast<uint32_t>(put);
+  return put >= 0;
+}
+
+void File::Close() {
+  if (IsOpen()) close(AsFd(Detach()));
+}
+
+bool DeleteFileAt(const std::string& path) {
+  return unlink(path.c_str()) == 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,65 @@
+// The Win32 file backend against the sharing rules of real Windows handles.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "digest/CryptoAPI.h"
+#include "platform/File.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+HANDLE OpenRaw(const std::string& path, DWORD access, DWORD share) {
+  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+TEST(Win32File, AFileHeldOpenForWritingByAnotherHandleCannotBeDigested) {
+  TempDir dir;
+  const std::string path = dir / "held.txt";
+  WriteFile(path, "abc");
+  HANDLE writer = OpenRaw(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  std::string text = "kept";
+  EXPECT_EQ(HashFile(HASH_MD5, path, text), HASH_OPEN_FAILED);
+  EXPECT_EQ(text, "kept");
+  EXPECT_EQ(HashErrorText(HASH_OPEN_FAILED), "Could not open file");
+  CloseHandle(writer);
+  EXPECT_EQ(HashFile(HASH_MD5, path, text), HASH_OK);
+  EXPECT_EQ(text, "900150983cd24fb0d6963f7d28e17f72");
+}
+
+TEST(Win32File, OtherReadersMayReadWhileWeDigestButNotWrite) {
+  TempDir dir;
+  const std::string path = dir / "shared.txt";
+  WriteFile(path, "abc");
+  HANDLE reader = OpenRaw(path, GENERIC_READ, FILE_SHARE_READ);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  std::string text;
+  EXPECT_EQ(HashFile(HASH_MD5, path, text), HASH_OK);
+  EXPECT_EQ(text, "900150983cd24fb0d6963f7d28e17f72");
+  CloseHandle(reader);
+
+  platform::File ours = platform::File::OpenForRead(path);
+  ASSERT_TRUE(ours.IsOpen());
+  HANDLE writer = OpenRaw(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+}
+
+TEST(Win32File, SizeLow32IsTheLowPartOfTheWholeSize) {
+  TempDir dir;
+  const std::string path = dir / "sized.bin";
+  WriteFile(path, std::string(5000, 'x'));
+  platform::File file = platform::File::OpenForRead(path);
+  ASSERT_TRUE(file.IsOpen());
+  EXPECT_EQ(file.SizeLow32(), 5000u);
+  uint64_t size = 0;
+  EXPECT_TRUE(file.Size(size));
+  EXPECT_EQ(size, 5000u);
+}
+
+}  // namespace
