@@ -7,15 +7,17 @@
 
 namespace {
 
-// Reads the 16 little-endian message words of a block (RFC 1320/1321, section 3.4).
-inline void LoadWords(uint32_t x[16], const uint8_t block[64]) {
+// The little-endian 32-bit word at bytes (RFC 1320/1321, section 3.4: byte 4k is the least
+// significant byte of word k). Each step loads its word straight from the block: a copy of the
+// block into a local array is a vector store and sixteen reloads per block.
+inline uint32_t LoadWord(const uint8_t* bytes) {
   if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(x, block, 64);
+    uint32_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
   } else {
-    for (int i = 0; i < 16; ++i) {
-      x[i] = uint32_t{block[4 * i]} | uint32_t{block[4 * i + 1]} << 8 |
-             uint32_t{block[4 * i + 2]} << 16 | uint32_t{block[4 * i + 3]} << 24;
-    }
+    return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
+           uint32_t{bytes[3]} << 24;
   }
 }
 
@@ -38,19 +40,60 @@ inline uint32_t H(uint32_t x, uint32_t y, uint32_t z) {
 }
 
 // ---- MD4 (RFC 1320, section 3.4) ----
+//
+// G, the bitwise majority, is written as (x & (y ^ z)) + (y & z): the two terms never share a
+// set bit, and the term of y and z alone joins the sum before x, the previous step's word, is
+// known.
 
-inline uint32_t G4(uint32_t x, uint32_t y, uint32_t z) {
-  return (x & y) | (z & (x | y));
+inline void Md4Step1(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t s) {
+  a = RotateLeft(a + x + F(b, c, d), s);
+}
+inline void Md4Step2(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t s) {
+  a += x + 0x5A827999u;
+  a += c & d;
+  a = RotateLeft(a + (b & (c ^ d)), s);
+}
+inline void Md4Step3(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t s) {
+  a += x + 0x6ED9EBA1u;
+  a = RotateLeft(a + H(b, c, d), s);
 }
 
-inline void Md4Round1(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t s) {
-  a = RotateLeft(a + F(b, c, d) + x, s);
-}
-inline void Md4Round2(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t s) {
-  a = RotateLeft(a + G4(b, c, d) + x + 0x5A827999u, s);
-}
-inline void Md4Round3(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t s) {
-  a = RotateLeft(a + H(b, c, d) + x + 0x6ED9EBA1u, s);
+// Compresses count consecutive blocks. The chaining value stays in registers from one block
+// to the next: stored and reloaded between blocks it would put a store-to-load forwarding on
+// the dependency chain once per block.
+void Md4Blocks(uint32_t state[4], const uint8_t* blocks, uint32_t count) {
+  uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+  for (const uint8_t* block = blocks; count > 0; --count, block += 64) {
+    const uint32_t a0 = a, b0 = b, c0 = c, d0 = d;
+    const auto x = [block](int k) { return LoadWord(block + 4 * k); };
+    for (int i = 0; i < 16; i += 4) {
+      Md4Step1(a, b, c, d, x(i), 3);
+      Md4Step1(d, a, b, c, x(i + 1), 7);
+      Md4Step1(c, d, a, b, x(i + 2), 11);
+      Md4Step1(b, c, d, a, x(i + 3), 19);
+    }
+    for (int i = 0; i < 4; ++i) {
+      Md4Step2(a, b, c, d, x(i), 3);
+      Md4Step2(d, a, b, c, x(i + 4), 5);
+      Md4Step2(c, d, a, b, x(i + 8), 9);
+      Md4Step2(b, c, d, a, x(i + 12), 13);
+    }
+    constexpr int kRound3Order[4] = {0, 2, 1, 3};
+    for (int i : kRound3Order) {
+      Md4Step3(a, b, c, d, x(i), 3);
+      Md4Step3(d, a, b, c, x(i + 8), 9);
+      Md4Step3(c, d, a, b, x(i + 4), 11);
+      Md4Step3(b, c, d, a, x(i + 12), 15);
+    }
+    a += a0;
+    b += b0;
+    c += c0;
+    d += d0;
+  }
+  state[0] = a;
+  state[1] = b;
+  state[2] = c;
+  state[3] = d;
 }
 
 // ---- MD5 (RFC 1321, section 3.4) ----
@@ -83,119 +126,117 @@ inline void Md5StepI(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x
   a = RotateLeft(a, s) + b;
 }
 
+// Compresses count consecutive blocks, the chaining value in registers throughout (see
+// Md4Blocks).
+void Md5Blocks(uint32_t state[4], const uint8_t* blocks, uint32_t count) {
+  uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+  for (const uint8_t* block = blocks; count > 0; --count, block += 64) {
+    const uint32_t a0 = a, b0 = b, c0 = c, d0 = d;
+    const auto x = [block](int k) { return LoadWord(block + 4 * k); };
+
+    Md5StepF(a, b, c, d, x(0) + 0xd76aa478u, 7);
+    Md5StepF(d, a, b, c, x(1) + 0xe8c7b756u, 12);
+    Md5StepF(c, d, a, b, x(2) + 0x242070dbu, 17);
+    Md5StepF(b, c, d, a, x(3) + 0xc1bdceeeu, 22);
+    Md5StepF(a, b, c, d, x(4) + 0xf57c0fafu, 7);
+    Md5StepF(d, a, b, c, x(5) + 0x4787c62au, 12);
+    Md5StepF(c, d, a, b, x(6) + 0xa8304613u, 17);
+    Md5StepF(b, c, d, a, x(7) + 0xfd469501u, 22);
+    Md5StepF(a, b, c, d, x(8) + 0x698098d8u, 7);
+    Md5StepF(d, a, b, c, x(9) + 0x8b44f7afu, 12);
+    Md5StepF(c, d, a, b, x(10) + 0xffff5bb1u, 17);
+    Md5StepF(b, c, d, a, x(11) + 0x895cd7beu, 22);
+    Md5StepF(a, b, c, d, x(12) + 0x6b901122u, 7);
+    Md5StepF(d, a, b, c, x(13) + 0xfd987193u, 12);
+    Md5StepF(c, d, a, b, x(14) + 0xa679438eu, 17);
+    Md5StepF(b, c, d, a, x(15) + 0x49b40821u, 22);
+
+    Md5StepG(a, b, c, d, x(1) + 0xf61e2562u, 5);
+    Md5StepG(d, a, b, c, x(6) + 0xc040b340u, 9);
+    Md5StepG(c, d, a, b, x(11) + 0x265e5a51u, 14);
+    Md5StepG(b, c, d, a, x(0) + 0xe9b6c7aau, 20);
+    Md5StepG(a, b, c, d, x(5) + 0xd62f105du, 5);
+    Md5StepG(d, a, b, c, x(10) + 0x02441453u, 9);
+    Md5StepG(c, d, a, b, x(15) + 0xd8a1e681u, 14);
+    Md5StepG(b, c, d, a, x(4) + 0xe7d3fbc8u, 20);
+    Md5StepG(a, b, c, d, x(9) + 0x21e1cde6u, 5);
+    Md5StepG(d, a, b, c, x(14) + 0xc33707d6u, 9);
+    Md5StepG(c, d, a, b, x(3) + 0xf4d50d87u, 14);
+    Md5StepG(b, c, d, a, x(8) + 0x455a14edu, 20);
+    Md5StepG(a, b, c, d, x(13) + 0xa9e3e905u, 5);
+    Md5StepG(d, a, b, c, x(2) + 0xfcefa3f8u, 9);
+    Md5StepG(c, d, a, b, x(7) + 0x676f02d9u, 14);
+    Md5StepG(b, c, d, a, x(12) + 0x8d2a4c8au, 20);
+
+    Md5StepH(a, b, c, d, x(5) + 0xfffa3942u, 4);
+    Md5StepH(d, a, b, c, x(8) + 0x8771f681u, 11);
+    Md5StepH(c, d, a, b, x(11) + 0x6d9d6122u, 16);
+    Md5StepH(b, c, d, a, x(14) + 0xfde5380cu, 23);
+    Md5StepH(a, b, c, d, x(1) + 0xa4beea44u, 4);
+    Md5StepH(d, a, b, c, x(4) + 0x4bdecfa9u, 11);
+    Md5StepH(c, d, a, b, x(7) + 0xf6bb4b60u, 16);
+    Md5StepH(b, c, d, a, x(10) + 0xbebfbc70u, 23);
+    Md5StepH(a, b, c, d, x(13) + 0x289b7ec6u, 4);
+    Md5StepH(d, a, b, c, x(0) + 0xeaa127fau, 11);
+    Md5StepH(c, d, a, b, x(3) + 0xd4ef3085u, 16);
+    Md5StepH(b, c, d, a, x(6) + 0x04881d05u, 23);
+    Md5StepH(a, b, c, d, x(9) + 0xd9d4d039u, 4);
+    Md5StepH(d, a, b, c, x(12) + 0xe6db99e5u, 11);
+    Md5StepH(c, d, a, b, x(15) + 0x1fa27cf8u, 16);
+    Md5StepH(b, c, d, a, x(2) + 0xc4ac5665u, 23);
+
+    Md5StepI(a, b, c, d, x(0) + 0xf4292244u, 6);
+    Md5StepI(d, a, b, c, x(7) + 0x432aff97u, 10);
+    Md5StepI(c, d, a, b, x(14) + 0xab9423a7u, 15);
+    Md5StepI(b, c, d, a, x(5) + 0xfc93a039u, 21);
+    Md5StepI(a, b, c, d, x(12) + 0x655b59c3u, 6);
+    Md5StepI(d, a, b, c, x(3) + 0x8f0ccc92u, 10);
+    Md5StepI(c, d, a, b, x(10) + 0xffeff47du, 15);
+    Md5StepI(b, c, d, a, x(1) + 0x85845dd1u, 21);
+    Md5StepI(a, b, c, d, x(8) + 0x6fa87e4fu, 6);
+    Md5StepI(d, a, b, c, x(15) + 0xfe2ce6e0u, 10);
+    Md5StepI(c, d, a, b, x(6) + 0xa3014314u, 15);
+    Md5StepI(b, c, d, a, x(13) + 0x4e0811a1u, 21);
+    Md5StepI(a, b, c, d, x(4) + 0xf7537e82u, 6);
+    Md5StepI(d, a, b, c, x(11) + 0xbd3af235u, 10);
+    Md5StepI(c, d, a, b, x(2) + 0x2ad7d2bbu, 15);
+    Md5StepI(b, c, d, a, x(9) + 0xeb86d391u, 21);
+    a += a0;
+    b += b0;
+    c += c0;
+    d += d0;
+  }
+  state[0] = a;
+  state[1] = b;
+  state[2] = c;
+  state[3] = d;
+}
+
+// Compresses count whole blocks straight from the caller's bytes. The transforms of this module
+// run them all in one loop; any other transform is applied block by block.
+void CompressWholeBlocks(uint32_t state[4], const uint8_t* blocks, uint32_t count,
+                         MDTransformFunction transform) {
+  if (transform == MD5Transform) {
+    Md5Blocks(state, blocks, count);
+  } else if (transform == MD4Transform) {
+    Md4Blocks(state, blocks, count);
+  } else {
+    for (uint32_t n = 0; n < count; ++n)
+      transform(state, blocks + 64 * n);
+  }
+}
+
 // The padding of both RFCs: one 0x80 byte and then zeros.
 constexpr uint8_t kPadding[64] = {0x80};
 
 }  // namespace
 
 void MD4Transform(uint32_t state[4], const uint8_t block[64]) {
-  uint32_t x[16];
-  LoadWords(x, block);
-  uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
-
-  for (int i = 0; i < 16; i += 4) {
-    Md4Round1(a, b, c, d, x[i], 3);
-    Md4Round1(d, a, b, c, x[i + 1], 7);
-    Md4Round1(c, d, a, b, x[i + 2], 11);
-    Md4Round1(b, c, d, a, x[i + 3], 19);
-  }
-  for (int i = 0; i < 4; ++i) {
-    Md4Round2(a, b, c, d, x[i], 3);
-    Md4Round2(d, a, b, c, x[i + 4], 5);
-    Md4Round2(c, d, a, b, x[i + 8], 9);
-    Md4Round2(b, c, d, a, x[i + 12], 13);
-  }
-  constexpr int kRound3Order[4] = {0, 2, 1, 3};
-  for (int i : kRound3Order) {
-    Md4Round3(a, b, c, d, x[i], 3);
-    Md4Round3(d, a, b, c, x[i + 8], 9);
-    Md4Round3(c, d, a, b, x[i + 4], 11);
-    Md4Round3(b, c, d, a, x[i + 12], 15);
-  }
-
-  state[0] += a;
-  state[1] += b;
-  state[2] += c;
-  state[3] += d;
+  Md4Blocks(state, block, 1);
 }
 
 void MD5Transform(uint32_t state[4], const uint8_t block[64]) {
-  uint32_t x[16];
-  LoadWords(x, block);
-  uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
-
-  Md5StepF(a, b, c, d, x[0] + 0xd76aa478u, 7);
-  Md5StepF(d, a, b, c, x[1] + 0xe8c7b756u, 12);
-  Md5StepF(c, d, a, b, x[2] + 0x242070dbu, 17);
-  Md5StepF(b, c, d, a, x[3] + 0xc1bdceeeu, 22);
-  Md5StepF(a, b, c, d, x[4] + 0xf57c0fafu, 7);
-  Md5StepF(d, a, b, c, x[5] + 0x4787c62au, 12);
-  Md5StepF(c, d, a, b, x[6] + 0xa8304613u, 17);
-  Md5StepF(b, c, d, a, x[7] + 0xfd469501u, 22);
-  Md5StepF(a, b, c, d, x[8] + 0x698098d8u, 7);
-  Md5StepF(d, a, b, c, x[9] + 0x8b44f7afu, 12);
-  Md5StepF(c, d, a, b, x[10] + 0xffff5bb1u, 17);
-  Md5StepF(b, c, d, a, x[11] + 0x895cd7beu, 22);
-  Md5StepF(a, b, c, d, x[12] + 0x6b901122u, 7);
-  Md5StepF(d, a, b, c, x[13] + 0xfd987193u, 12);
-  Md5StepF(c, d, a, b, x[14] + 0xa679438eu, 17);
-  Md5StepF(b, c, d, a, x[15] + 0x49b40821u, 22);
-
-  Md5StepG(a, b, c, d, x[1] + 0xf61e2562u, 5);
-  Md5StepG(d, a, b, c, x[6] + 0xc040b340u, 9);
-  Md5StepG(c, d, a, b, x[11] + 0x265e5a51u, 14);
-  Md5StepG(b, c, d, a, x[0] + 0xe9b6c7aau, 20);
-  Md5StepG(a, b, c, d, x[5] + 0xd62f105du, 5);
-  Md5StepG(d, a, b, c, x[10] + 0x02441453u, 9);
-  Md5StepG(c, d, a, b, x[15] + 0xd8a1e681u, 14);
-  Md5StepG(b, c, d, a, x[4] + 0xe7d3fbc8u, 20);
-  Md5StepG(a, b, c, d, x[9] + 0x21e1cde6u, 5);
-  Md5StepG(d, a, b, c, x[14] + 0xc33707d6u, 9);
-  Md5StepG(c, d, a, b, x[3] + 0xf4d50d87u, 14);
-  Md5StepG(b, c, d, a, x[8] + 0x455a14edu, 20);
-  Md5StepG(a, b, c, d, x[13] + 0xa9e3e905u, 5);
-  Md5StepG(d, a, b, c, x[2] + 0xfcefa3f8u, 9);
-  Md5StepG(c, d, a, b, x[7] + 0x676f02d9u, 14);
-  Md5StepG(b, c, d, a, x[12] + 0x8d2a4c8au, 20);
-
-  Md5StepH(a, b, c, d, x[5] + 0xfffa3942u, 4);
-  Md5StepH(d, a, b, c, x[8] + 0x8771f681u, 11);
-  Md5StepH(c, d, a, b, x[11] + 0x6d9d6122u, 16);
-  Md5StepH(b, c, d, a, x[14] + 0xfde5380cu, 23);
-  Md5StepH(a, b, c, d, x[1] + 0xa4beea44u, 4);
-  Md5StepH(d, a, b, c, x[4] + 0x4bdecfa9u, 11);
-  Md5StepH(c, d, a, b, x[7] + 0xf6bb4b60u, 16);
-  Md5StepH(b, c, d, a, x[10] + 0xbebfbc70u, 23);
-  Md5StepH(a, b, c, d, x[13] + 0x289b7ec6u, 4);
-  Md5StepH(d, a, b, c, x[0] + 0xeaa127fau, 11);
-  Md5StepH(c, d, a, b, x[3] + 0xd4ef3085u, 16);
-  Md5StepH(b, c, d, a, x[6] + 0x04881d05u, 23);
-  Md5StepH(a, b, c, d, x[9] + 0xd9d4d039u, 4);
-  Md5StepH(d, a, b, c, x[12] + 0xe6db99e5u, 11);
-  Md5StepH(c, d, a, b, x[15] + 0x1fa27cf8u, 16);
-  Md5StepH(b, c, d, a, x[2] + 0xc4ac5665u, 23);
-
-  Md5StepI(a, b, c, d, x[0] + 0xf4292244u, 6);
-  Md5StepI(d, a, b, c, x[7] + 0x432aff97u, 10);
-  Md5StepI(c, d, a, b, x[14] + 0xab9423a7u, 15);
-  Md5StepI(b, c, d, a, x[5] + 0xfc93a039u, 21);
-  Md5StepI(a, b, c, d, x[12] + 0x655b59c3u, 6);
-  Md5StepI(d, a, b, c, x[3] + 0x8f0ccc92u, 10);
-  Md5StepI(c, d, a, b, x[10] + 0xffeff47du, 15);
-  Md5StepI(b, c, d, a, x[1] + 0x85845dd1u, 21);
-  Md5StepI(a, b, c, d, x[8] + 0x6fa87e4fu, 6);
-  Md5StepI(d, a, b, c, x[15] + 0xfe2ce6e0u, 10);
-  Md5StepI(c, d, a, b, x[6] + 0xa3014314u, 15);
-  Md5StepI(b, c, d, a, x[13] + 0x4e0811a1u, 21);
-  Md5StepI(a, b, c, d, x[4] + 0xf7537e82u, 6);
-  Md5StepI(d, a, b, c, x[11] + 0xbd3af235u, 10);
-  Md5StepI(c, d, a, b, x[2] + 0x2ad7d2bbu, 15);
-  Md5StepI(b, c, d, a, x[9] + 0xeb86d391u, 21);
-
-  state[0] += a;
-  state[1] += b;
-  state[2] += c;
-  state[3] += d;
+  Md5Blocks(state, block, 1);
 }
 
 void MDInit(MDContext& context) {
@@ -215,14 +256,18 @@ void MDUpdate(MDContext& context, const uint8_t* bytes, uint32_t length,
   if (context.BitCount[0] < bits) ++context.BitCount[1];
   context.BitCount[1] += length >> 29;
 
-  const uint32_t partLen = 64 - index;
   uint32_t i = 0;
-  if (length >= partLen) {
-    std::memcpy(&context.Buffer[index], bytes, partLen);
+  if (index > 0 && length >= 64 - index) {
+    // Complete the waiting block first.
+    i = 64 - index;
+    std::memcpy(&context.Buffer[index], bytes, i);
     transform(context.State, context.Buffer);
-    for (i = partLen; i + 63 < length; i += 64)
-      transform(context.State, bytes + i);
     index = 0;
+  }
+  if (index == 0) {
+    const uint32_t wholeBlocks = (length - i) / 64;
+    CompressWholeBlocks(context.State, bytes + i, wholeBlocks, transform);
+    i += 64 * wholeBlocks;
   }
   if (length > i) std::memcpy(&context.Buffer[index], bytes + i, length - i);
 }
