@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <new>
+#include <stdexcept>
 
 #include "checkfile/TaskWindow.h"
 #include "platform/File.h"
@@ -28,6 +29,20 @@ bool WriteWhole(platform::File& file, const std::string& text) {
   const auto size = static_cast<uint32_t>(text.size());
   uint32_t written = 0;
   return file.Write(text.data(), size, written) && written == size;
+}
+
+std::string ReadWhole(platform::File& file) {
+  std::string bytes;
+  if (uint64_t size = 0; file.Size(size) && size < std::numeric_limits<size_t>::max())
+    bytes.reserve(static_cast<size_t>(size));
+  char buffer[platform::kReadChunk];
+  for (;;) {
+    uint32_t got = 0;
+    if (!file.Read(buffer, sizeof buffer, got)) throw TaskError("Stream read error");
+    if (got == 0) break;
+    bytes.append(buffer, got);
+  }
+  return bytes;
 }
 
 }  // namespace
@@ -77,24 +92,6 @@ std::vector<std::string> SplitLines(std::string_view bytes) {
   return lines;
 }
 
-namespace {
-
-std::string ReadWhole(platform::File& file) {
-  std::string bytes;
-  if (uint64_t size = 0; file.Size(size) && size < std::numeric_limits<size_t>::max())
-    bytes.reserve(static_cast<size_t>(size));
-  char buffer[platform::kReadChunk];
-  for (;;) {
-    uint32_t got = 0;
-    if (!file.Read(buffer, sizeof buffer, got)) throw TaskError("Stream read error");
-    if (got == 0) break;
-    bytes.append(buffer, got);
-  }
-  return bytes;
-}
-
-}  // namespace
-
 std::vector<std::string> LoadCheckfileLines(const std::string& path) {
   platform::File file = platform::File::OpenForRead(path);
   if (!file.IsOpen()) throw TaskError(FileErrorText("Cannot open file", path));
@@ -103,6 +100,8 @@ std::vector<std::string> LoadCheckfileLines(const std::string& path) {
   try {
     return SplitLines(ReadWhole(file));
   } catch (const std::bad_alloc&) {
+    throw TaskError("Out of memory");
+  } catch (const std::length_error&) {
     throw TaskError("Out of memory");
   }
 }
