@@ -1,0 +1,27 @@
+// The folder walk behind "Go!" (RunGeneration in Tasks.h).
+#pragma once
+
+#include <string>
+
+#include "checkfile/MD5Node.h"
+#include "checkfile/TaskWindow.h"
+#include "platform/DirectorySearch.h"
+
+namespace checkfile {
+
+// Walks folder (without trailing separator) depth first, in the directory search's order:
+// logs "Folder: " for every subfolder and "File: " for every file, digests each file into the
+// scan list (a file that cannot be digested is logged with its message and left out), and
+// skips ".", ".." and every "VRTLY-sums.MD5". After every entry it shows the count and the
+// folder in the status line, processes pending events and tests the abort flag; once the flag
+// is set each level empties the list, logs "OPERATION ABORTED BY USER." and returns.
+// parent: the search of the folder above, for the link-loop guard; none at the top.
+void ScanFolder(TaskWindow& window, const std::string& folder, TMD5NodeArray& scanList,
+                const platform::DirectorySearch* parent = nullptr);
+
+// The log line for a file or folder whose name the checkfile cannot hold (POSIX names with
+// "\", CR or LF); it follows the entry's "File: " or "Folder: " line, and the entry is left out.
+inline constexpr char kUnstorableNameText[] =
+    "Not listed: a name with \"\\\" or a line break cannot be stored in the checkfile";
+
+}  // namespace checkfile

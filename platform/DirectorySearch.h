@@ -1,0 +1,51 @@
+// The entries of one folder, as the folder walk sees them.
+//
+// Win32: FindFirstFileA/FindNextFileA over folder\*.*, in the file system's order. Entries with
+// the hidden, system or volume-label attribute are never returned. "." and ".." are.
+//
+// POSIX: the entries sorted by name, compared byte for byte after upper-casing (the order of
+// Windows' file systems, so a tree gives the same checkfile on both). A name starting with "."
+// is hidden; an entry that is neither a regular file nor a directory (device, FIFO, socket)
+// counts as a system entry. Symbolic links are followed; a dangling one is returned as a file
+// (which then cannot be opened). A folder that is already being searched further up the walk
+// (a link loop) yields nothing.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+struct DirectoryEntry {
+  std::string Name;  // the long name alone, without the folder
+  bool IsDirectory = false;
+};
+
+// One search of one folder; the sole owner of what the system holds for it. Not copyable.
+class DirectorySearch {
+ public:
+  // parent: the search of the folder one level up on the walk, so that a folder reached again
+  // through a link is not walked again; none for the top of a walk.
+  explicit DirectorySearch(const DirectorySearch* parent = nullptr);
+  ~DirectorySearch();
+  DirectorySearch(const DirectorySearch&) = delete;
+  DirectorySearch& operator=(const DirectorySearch&) = delete;
+
+  // Starts the search of folder (without a trailing separator). False, with nothing held, when
+  // there is no first entry: the folder does not exist, cannot be read or shows nothing.
+  bool First(const std::string& folder);
+  // Moves to the next entry; false, with nothing held, at the end.
+  bool Next();
+  // The current entry; valid after First or Next returned true.
+  const DirectoryEntry& Entry() const { return entry_; }
+  // Ends the search early.
+  void Close();
+
+ private:
+  struct State;  // the backend's handle or entry list
+  const DirectorySearch* parent_;
+  std::unique_ptr<State> state_;
+  DirectoryEntry entry_;
+};
+
+}  // namespace platform

@@ -1,0 +1,110 @@
+#include "platform/DirectorySearch.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// The sole owner of an open directory stream.
+class DirectoryStream {
+ public:
+  explicit DirectoryStream(const std::string& folder) : dir_(opendir(folder.c_str())) {}
+  ~DirectoryStream() {
+    if (dir_ != nullptr) closedir(dir_);
+  }
+  DirectoryStream(const DirectoryStream&) = delete;
+  DirectoryStream& operator=(const DirectoryStream&) = delete;
+
+  DIR* Get() const { return dir_; }
+
+ private:
+  DIR* dir_;
+};
+
+struct FolderIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  bool operator==(const FolderIdentity&) const = default;
+};
+
+char UpperAscii(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Byte order after upper-casing; names that differ only in letter case follow in byte order,
+// so the order is total and every run gives the same one.
+bool SortsBefore(const DirectoryEntry& a, const DirectoryEntry& b) {
+  const auto less = [](char x, char y) {
+    return static_cast<unsigned char>(UpperAscii(x)) < static_cast<unsigned char>(UpperAscii(y));
+  };
+  const auto& n = a.Name;
+  const auto& m = b.Name;
+  if (std::lexicographical_compare(n.begin(), n.end(), m.begin(), m.end(), less)) return true;
+  if (std::lexicographical_compare(m.begin(), m.end(), n.begin(), n.end(), less)) return false;
+  return n < m;
+}
+
+// What the walk sees of one name: nothing (hidden or system), a folder or a file.
+bool Classify(int dirFd, const char* name, DirectoryEntry& entry) {
+  if (name[0] == '.') return false;
+  entry.Name = name;
+  struct stat info;
+  if (fstatat(dirFd, name, &info, 0) != 0) {
+    entry.IsDirectory = false;  // a dangling link: listed, and then it cannot be opened
+    return true;
+  }
+  entry.IsDirectory = S_ISDIR(info.st_mode);
+  return entry.IsDirectory || S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+struct DirectorySearch::State {
+  FolderIdentity identity;
+  std::vector<DirectoryEntry> entries;
+  size_t next = 0;
+};
+
+DirectorySearch::DirectorySearch(const DirectorySearch* parent) : parent_(parent) {}
+DirectorySearch::~DirectorySearch() = default;
+
+bool DirectorySearch::First(const std::string& folder) {
+  Close();
+  const DirectoryStream stream(folder);
+  struct stat info;
+  if (stream.Get() == nullptr || fstat(dirfd(stream.Get()), &info) != 0) return false;
+  auto state = std::make_unique<State>();
+  state->identity = {info.st_dev, info.st_ino};
+  for (const DirectorySearch* above = parent_; above != nullptr; above = above->parent_) {
+    if (above->state_ && above->state_->identity == state->identity) return false;
+  }
+  while (const dirent* item = readdir(stream.Get())) {
+    DirectoryEntry entry;
+    if (Classify(dirfd(stream.Get()), item->d_name, entry)) state->entries.push_back(entry);
+  }
+  std::sort(state->entries.begin(), state->entries.end(), SortsBefore);
+  state_ = std::move(state);
+  return Next();
+}
+
+bool DirectorySearch::Next() {
+  if (!state_ || state_->next == state_->entries.size()) {
+    Close();
+    return false;
+  }
+  entry_ = state_->entries[state_->next++];
+  return true;
+}
+
+void DirectorySearch::Close() {
+  state_.reset();
+}
+
+}  // namespace platform

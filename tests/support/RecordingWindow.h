@@ -1,0 +1,92 @@
+// A TaskWindow that records every call in order, so tests can assert exact sequences and count
+// calls. The open dialog's answer is scripted; the abort flag can be raised from inside a
+// chosen ProcessPendingEvents call, the way a click on Abort arrives.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "checkfile/TaskWindow.h"
+
+namespace testing_support {
+
+class RecordingWindow : public checkfile::TaskWindow {
+ public:
+  enum class Op {
+    AppendLog,
+    ClearLog,
+    SetStatus,
+    StatusBanner,
+    ProcessPendingEvents,
+    ShowMessageBox,
+    ShowErrorBox,
+    SetControlEnabled,
+    IsAbortRequested,
+    SetAbortRequested,
+    GetSelectedFolder,
+    SetSelectedFolder,
+    VersionText,
+    RunOpenDialog,
+  };
+  struct Call {
+    Op op;
+    std::string text;  // the argument as the trace shows it
+  };
+
+  RecordingWindow();
+
+  void AppendLog(const std::string& line) override;
+  void ClearLog() override;
+  void SetStatus(const std::string& text) override;
+  std::string StatusBanner() override;
+  void ProcessPendingEvents() override;
+  void ShowMessageBox(const std::string& text) override;
+  void ShowErrorBox(const std::string& message) override;
+  void SetControlEnabled(checkfile::TaskControl control, bool enabled) override;
+  bool IsAbortRequested() override;
+  void SetAbortRequested(bool requested) override;
+  std::string GetSelectedFolder() override;
+  void SetSelectedFolder(const std::string& folder) override;
+  std::string VersionText() override;
+  bool RunOpenDialog(const std::string& initialFolder, std::string& fileName) override;
+
+  // Every call so far, queries included.
+  const std::vector<Call>& Calls() const { return calls_; }
+  size_t Count(Op op) const;
+  // The calls that change something or show something, as lines such as "log: File: a.txt",
+  // "status: ...", "events", "disable ButtonGo", "box: ...", "error box: ...". The queries
+  // (StatusBanner, IsAbortRequested, GetSelectedFolder, VersionText) are left out.
+  std::vector<std::string> Trace() const;
+  // Forgets the calls so far; the window's contents stay.
+  void ForgetCalls() { calls_.clear(); }
+
+  // What the window shows now.
+  std::vector<std::string> log;
+  std::string status;
+  std::map<checkfile::TaskControl, bool> enabled;  // all true but ButtonAbort at the start
+  bool abortRequested = false;
+  std::string selectedFolder;
+  std::string version = "0.1.1.3";
+  std::string banner = "Veritally version 0.1.1.3\nFree for any use, not for sale; no warranty.";
+
+  // The open dialog's scripted answer.
+  bool dialogConfirms = true;
+  std::string dialogFileName;
+
+  // Raises the abort flag inside the n-th ProcessPendingEvents call (counted from 1); 0: never.
+  size_t abortAtEvent = 0;
+  // Runs inside every ProcessPendingEvents call, after the abort hook.
+  std::function<void()> onEvents;
+
+ private:
+  void Record(Op op, std::string text = std::string());
+
+  std::vector<Call> calls_;
+  size_t events_ = 0;
+};
+
+const char* ControlName(checkfile::TaskControl control);
+
+}  // namespace testing_support
