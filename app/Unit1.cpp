@@ -7,6 +7,7 @@
 
 #include "app/Unit1Texts.h"
 #include "app/resources/resource.h"
+#include "checkfile/Tasks.h"
 #include "ui/Application.h"
 #include "ui/Path.h"
 
@@ -166,9 +167,15 @@ void TForm1::ButtonAbortClick() {
   abortRequested_ = true;
 }
 
-// The two tasks are wired in with the checkfile module.
-void TForm1::ButtonGoClick() {}
-void TForm1::ButtonFindCheckFileClick() {}
+// Each task runs to its end here; an error that ends it is thrown after the window is idle
+// again and reaches the error box through RunHandler.
+void TForm1::ButtonGoClick() {
+  checkfile::RunGeneration(*this);
+}
+
+void TForm1::ButtonFindCheckFileClick() {
+  checkfile::RunVerification(*this);
+}
 
 void TForm1::AppendLog(const std::string& line) {
   pendingLog_ += line;
