@@ -1,0 +1,167 @@
+// "Open Checkfile..." on a real main window, through the system's open-file dialog answered as
+// a user would: where the dialog starts, what a test of a freshly written and of a damaged tree
+// logs, what a name that cannot be read shows, and that a cancel changes nothing.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/CheckfileSamples.h"
+#include "tests/support/TestFiles.h"
+#include "tests/windows/TaskGuiSupport.h"
+
+namespace {
+
+using gui_test::ClickButton;
+using gui_test::ControlState;
+using gui_test::LogLines;
+using gui_test::OpenDialogScript;
+using gui_test::SystemText;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+using Lines = std::vector<std::string>;
+
+constexpr char kCouldNotBeTested[] =
+    " files could not be tested. Either they could not be opened or were not there.";
+constexpr char kDidNotMatch[] =
+    " files MD5 sums did not match! Either these files were damaged or they were modified.";
+
+using CheckTask = gui_test::MainWindowTask;
+
+TEST_F(CheckTask, AFreshCheckfileTestsOkAndADamagedTreeShowsEveryKindOfFailure) {
+  testing_support::MakeSmallTree(dir);
+  ClickGo(Root() + "\\");
+  const std::string checkfile = dir / "VRTLY-sums.MD5";
+  {
+    // The name alone: the dialog starts in the folder just scanned.
+    OpenDialogScript script(form, {"VRTLY-sums.MD5"});
+    ClickOpenCheckfile();
+    ASSERT_EQ(script.Dialogs().size(), 1u);
+    EXPECT_EQ(script.Dialogs()[0].folder, Root());
+    EXPECT_EQ(script.Dialogs()[0].filter, "Veritally checkfiles");
+    EXPECT_TRUE(script.OtherBoxes().empty());
+  }
+  EXPECT_EQ(LogLines(form),
+            (Lines{"Testing MD5 sums in " + checkfile, "OK: " + (dir / "a.txt"),
+                   "OK: " + (dir / "sub\\abc.txt"), "OK: " + (dir / "sub\\deeper\\d.bin"),
+                   "OK: " + (dir / "z.txt"), "Operation complete.", "", "4 files tested.",
+                   "EVERY FILE APPEARS OK!"}));
+  EXPECT_EQ(form.StatusText(), form.StatusBanner());
+  EXPECT_EQ(ControlState(form), "idle");
+
+  WriteFile(dir / "sub\\abc.txt", "a");
+  ASSERT_TRUE(DeleteFileA((dir / "z.txt").c_str()));
+  std::vector<std::string> states;
+  form.beforeEvents = [&] { states.push_back(ControlState(form)); };
+  {
+    OpenDialogScript script(form, {"VRTLY-sums.MD5"});
+    ClickOpenCheckfile();
+    ASSERT_EQ(script.Dialogs().size(), 1u);
+    // The last chosen name is offered again; Wine shows it without its folder.
+    const std::string offered = script.Dialogs()[0].shownName;
+    EXPECT_TRUE(offered == checkfile || offered == "VRTLY-sums.MD5") << offered;
+  }
+  EXPECT_EQ(LogLines(form),
+            (Lines{"Testing MD5 sums in " + checkfile, "OK: " + (dir / "a.txt"),
+                   "ERROR: MD5 sum does not match for " + (dir / "sub\\abc.txt") + ". Expected: " +
+                       testing_support::kDigestAbc + " Calculated: " + testing_support::kDigestA,
+                   "OK: " + (dir / "sub\\deeper\\d.bin"),
+                   "ERROR: Could not open file (" + (dir / "z.txt") + ")", "Operation complete.",
+                   "", "3 files tested.", std::string("1") + kCouldNotBeTested,
+                   std::string("1") + kDidNotMatch}));
+  EXPECT_EQ(states, Lines(4, "verifying"));  // once before each listed file
+  EXPECT_EQ(form.StatusText(), form.StatusBanner());
+  EXPECT_EQ(ControlState(form), "idle");
+}
+
+TEST_F(CheckTask, AChosenFileThatCannotBeReadShowsTheSystemsReasonAndKeepsThePreviousLog) {
+  WriteFile(dir / "a.txt", "a");
+  ClickGo(Root());
+  const Lines previousLog = LogLines(form);
+  ASSERT_EQ(previousLog.size(), 2u);
+  const std::string previousStatus = form.StatusText();
+  WriteFile(dir / "busy.MD5", "; being written\r\n");
+  HANDLE writer =
+      CreateFileA((dir / "busy.MD5").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+
+  const struct {
+    std::string typed;
+    DWORD error;
+  } cases[] = {{"missing.MD5", ERROR_FILE_NOT_FOUND}, {"busy.MD5", ERROR_SHARING_VIOLATION}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    OpenDialogScript script(form, {c.typed});
+    ClickOpenCheckfile();
+    ASSERT_EQ(script.OtherBoxes().size(), 1u);
+    const gui_test::CaughtBox& box = script.OtherBoxes()[0];
+    EXPECT_EQ(box.text,
+              "Cannot open file \"" + (dir / c.typed) + "\". " + SystemText(c.error) + ".");
+    EXPECT_EQ(box.caption, "Veritally");
+    EXPECT_EQ(box.icon, LoadIconA(nullptr, IDI_HAND));
+    EXPECT_EQ(script.StatesDuringOtherBoxes(), Lines{"idle"});
+    EXPECT_EQ(LogLines(form), previousLog);
+    EXPECT_EQ(form.StatusText(), previousStatus);
+    EXPECT_EQ(ControlState(form), "idle");
+  }
+  CloseHandle(writer);
+}
+
+TEST_F(CheckTask, TheDialogStartsInTheSelectedFolderAndACancelChangesNothing) {
+  TempDir current;
+  char previousDirectory[MAX_PATH] = {};
+  GetCurrentDirectoryA(sizeof previousDirectory, previousDirectory);
+  form.ClearLog();
+  form.AppendLog("the last task's log");
+  form.SetStatus("the last task's status");
+  form.SetAbortRequested(true);
+
+  const struct {
+    std::string selected;
+    std::string shown;
+  } cases[] = {
+      {Root() + "\\", Root()},  // one trailing "\" dropped
+      {Root(), Root()},
+      {"C:\\", "C:\\"},  // but not after ":"
+      {"", current.path().string()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.selected);
+    // The dialog may leave the current directory in the folder it showed, even when it was
+    // cancelled (Wine does).
+    ASSERT_TRUE(SetCurrentDirectoryA(current.path().string().c_str()));
+    form.SetSelectedFolder(c.selected);
+    OpenDialogScript script(form, {""});
+    ClickOpenCheckfile();
+    ASSERT_EQ(script.Dialogs().size(), 1u);
+    EXPECT_EQ(script.Dialogs()[0].folder, c.shown);
+    EXPECT_TRUE(script.OtherBoxes().empty());
+    EXPECT_EQ(LogLines(form), Lines{"the last task's log"});
+    EXPECT_EQ(form.StatusText(), "the last task's status");
+    EXPECT_EQ(ControlState(form), "idle");
+    EXPECT_TRUE(form.IsAbortRequested());
+    EXPECT_EQ(form.GetSelectedFolder(), c.selected);
+  }
+  SetCurrentDirectoryA(previousDirectory);
+}
+
+TEST_F(CheckTask, AbortClickedDuringTheTestStopsItWithTheBanner) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt"})
+    WriteFile(dir / name, "a");
+  ClickGo(Root());
+  form.beforeEvents = [&] {
+    if (form.StatusText() == "Files tested: 1; Testing: " + (dir / "b.txt"))
+      gui_test::PostClick(form.ButtonAbort.Handle());
+  };
+  OpenDialogScript script(form, {"VRTLY-sums.MD5"});
+  ClickOpenCheckfile();
+  EXPECT_EQ(LogLines(form), (Lines{"Testing MD5 sums in " + (dir / "VRTLY-sums.MD5"),
+                                   "OK: " + (dir / "a.txt"), "OPERATION ABORTED BY USER."}));
+  EXPECT_EQ(form.StatusText(), form.StatusBanner());
+  EXPECT_EQ(ControlState(form), "idle");
+}
+
+}  // namespace

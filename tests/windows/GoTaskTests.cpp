@@ -1,0 +1,212 @@
+// "Go!" on a real main window: clicked through the message queue, it walks a real folder,
+// writes the checkfile and leaves the log, the status line and the controls as they should be,
+// on every end: completed, nothing to do, a failed save, stopped by Abort.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "checkfile/Timestamp.h"
+#include "platform/LocalTime.h"
+#include "tests/support/CheckfileSamples.h"
+#include "tests/support/TestFiles.h"
+#include "tests/windows/TaskGuiSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using gui_test::ClickButton;
+using gui_test::ControlState;
+using gui_test::LogLines;
+using gui_test::OpenDialogScript;
+using gui_test::SystemText;
+using testing_support::ReadFile;
+using testing_support::SplitOffTimestamp;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+using Lines = std::vector<std::string>;
+
+std::string Timestamp() {
+  return checkfile::TimestampText(platform::CurrentLocalTime(), platform::UserDateTimeSettings());
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+using GoTask = gui_test::MainWindowTask;
+
+TEST_F(GoTask, WritesTheCheckfileOfTheTreeAndEndsIdleWithTheBanner) {
+  testing_support::MakeSmallTree(dir);
+  std::set<std::string> statesSeen;
+  std::set<std::string> statusesSeen;
+  form.beforeEvents = [&] {
+    statesSeen.insert(ControlState(form));
+    statusesSeen.insert(form.StatusText());
+  };
+  OpenDialogScript boxes(form, {});
+  const std::string before = Timestamp();
+  ClickGo(Root() + "\\");
+  const std::string after = Timestamp();
+
+  const testing_support::Written written = SplitOffTimestamp(ReadFile(Checkfile()));
+  EXPECT_EQ(written.rest, testing_support::SmallTreeCheckfileWithoutTimestamp());
+  EXPECT_TRUE(written.timestampLine == "; " + before || written.timestampLine == "; " + after)
+      << written.timestampLine << " is not between " << before << " and " << after;
+
+  EXPECT_EQ(LogLines(form),
+            (Lines{"File: a.txt", "Folder: " + (dir / "empty"), "Folder: " + (dir / "sub"),
+                   "File: abc.txt", "Folder: " + (dir / "sub\\deeper"), "File: d.bin",
+                   "File: z.txt", "Operation complete.  Check file saved to " + Checkfile()}));
+  EXPECT_EQ(form.StatusText(), form.StatusBanner());
+  EXPECT_EQ(ControlState(form), "idle");
+  EXPECT_EQ(form.GetSelectedFolder(), Root());  // without its trailing "\"
+  EXPECT_TRUE(boxes.OtherBoxes().empty());
+
+  EXPECT_EQ(statesSeen, std::set<std::string>{"generating"});
+  EXPECT_TRUE(statusesSeen.count("4 files processed.\nWorking in " + Root()));
+  EXPECT_TRUE(statusesSeen.count("3 files processed.\nWorking in " + (dir / "sub\\deeper")));
+  EXPECT_TRUE(statusesSeen.count("Generating check file..."));
+}
+
+TEST_F(GoTask, ASecondClickOnTheSameFolderWritesTheSame) {
+  testing_support::MakeSmallTree(dir);
+  ClickGo(Root() + "\\");
+  const Lines firstLog = LogLines(form);
+  const std::string first = SplitOffTimestamp(ReadFile(Checkfile())).rest;
+  ClickButton(form.ButtonGo.Handle());
+  EXPECT_EQ(form.GetSelectedFolder(), Root());
+  EXPECT_EQ(LogLines(form), firstLog);
+  EXPECT_EQ(SplitOffTimestamp(ReadFile(Checkfile())).rest, first);
+}
+
+TEST_F(GoTask, AFolderWithoutVisibleFilesShowsNoFilesToWorkWith) {
+  WriteFile(dir / "hidden.txt", "h");
+  ASSERT_TRUE(SetFileAttributesA((dir / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  fs::create_directories(dir.path() / "empty");
+  OpenDialogScript boxes(form, {});
+  ClickGo(Root());
+
+  ASSERT_EQ(boxes.OtherBoxes().size(), 1u);
+  const gui_test::CaughtBox& box = boxes.OtherBoxes()[0];
+  EXPECT_EQ(box.text, "No files to work with!");
+  EXPECT_EQ(box.caption, "Veritally");
+  EXPECT_EQ(box.buttons, Lines{"OK"});
+  EXPECT_EQ(box.icon, nullptr);
+  EXPECT_FALSE(box.ownerEnabled);
+  // The box comes while the task still runs; closing it ends the task.
+  EXPECT_EQ(boxes.StatesDuringOtherBoxes(), Lines{"generating"});
+  EXPECT_EQ(box.logWhenShown, "Folder: " + (dir / "empty") + "\r\n");
+
+  EXPECT_EQ(LogLines(form), Lines{"Folder: " + (dir / "empty")});
+  EXPECT_EQ(form.StatusText(), "");
+  EXPECT_EQ(ControlState(form), "idle");
+  EXPECT_FALSE(Exists(Checkfile()));
+}
+
+// The error box's text for a checkfile that cannot be created for the given system error.
+std::string CannotCreate(const std::string& path, DWORD error) {
+  return "Cannot create file \"" + path + "\". " + SystemText(error) + ".";
+}
+
+TEST_F(GoTask, ASaveThatFailsShowsTheSystemsReasonOnceAndLeavesTheControlsUsable) {
+  WriteFile(dir / "a.txt", "a");
+  struct Obstacle {
+    const char* what;
+    DWORD error;  // what Windows reports for it
+  };
+  const Obstacle obstacles[] = {
+      {"a folder named VRTLY-sums.MD5", ERROR_ACCESS_DENIED},
+      {"the checkfile held open without sharing", ERROR_SHARING_VIOLATION}};
+  for (const Obstacle& obstacle : obstacles) {
+    SCOPED_TRACE(obstacle.what);
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    if (obstacle.error == ERROR_ACCESS_DENIED) {
+      ASSERT_TRUE(CreateDirectoryA(Checkfile().c_str(), nullptr));
+    } else {
+      WriteFile(Checkfile(), "; the old checkfile\r\n");
+      holder =
+          CreateFileA(Checkfile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    }
+    {
+      OpenDialogScript boxes(form, {});
+      ClickGo(Root());
+      ASSERT_EQ(boxes.OtherBoxes().size(), 1u);
+      const gui_test::CaughtBox& box = boxes.OtherBoxes()[0];
+      EXPECT_EQ(box.text, CannotCreate(Checkfile(), obstacle.error));
+      EXPECT_EQ(box.caption, "Veritally");
+      EXPECT_EQ(box.icon, LoadIconA(nullptr, IDI_HAND));
+      EXPECT_EQ(box.buttons, Lines{"OK"});
+      EXPECT_EQ(boxes.StatesDuringOtherBoxes(), Lines{"idle"});
+      EXPECT_EQ(box.logWhenShown, "File: a.txt\r\n");
+    }
+    EXPECT_EQ(LogLines(form), Lines{"File: a.txt"});
+    EXPECT_EQ(form.StatusText(), "Generating check file...");
+    EXPECT_EQ(ControlState(form), "idle");
+
+    if (holder != INVALID_HANDLE_VALUE) {
+      CloseHandle(holder);
+      EXPECT_EQ(ReadFile(Checkfile()), "; the old checkfile\r\n");
+      ASSERT_TRUE(DeleteFileA(Checkfile().c_str()));
+    } else {
+      ASSERT_TRUE(RemoveDirectoryA(Checkfile().c_str()));
+    }
+    // Usable again: the next click writes the checkfile.
+    ClickButton(form.ButtonGo.Handle());
+    EXPECT_EQ(LogLines(form).back(), "Operation complete.  Check file saved to " + Checkfile());
+    ASSERT_TRUE(DeleteFileA(Checkfile().c_str()));
+  }
+}
+
+TEST_F(GoTask, AFileHeldOpenForWritingIsLoggedAndLeftOut) {
+  WriteFile(dir / "a.txt", "a");
+  WriteFile(dir / "busy.txt", "busy");
+  WriteFile(dir / "z.txt", "abc");
+  HANDLE writer =
+      CreateFileA((dir / "busy.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  ClickGo(Root());
+  CloseHandle(writer);
+
+  EXPECT_EQ(LogLines(form),
+            (Lines{"File: a.txt", "File: busy.txt", "Could not open file", "File: z.txt",
+                   "Operation complete.  Check file saved to " + Checkfile()}));
+  EXPECT_EQ(SplitOffTimestamp(ReadFile(Checkfile())).rest,
+            std::string(testing_support::kVersionHeaderLine) + testing_support::kDigestA +
+                "|a.txt\r\n" + testing_support::kDigestAbc + "|z.txt\r\n");
+}
+
+TEST_F(GoTask, AbortClickedTwoFoldersDownStopsTheWalkAndWritesNothing) {
+  WriteFile(Checkfile(), "; the old checkfile\r\n");
+  WriteFile(dir / "s1\\s2\\f.txt", "f");
+  WriteFile(dir / "s1\\s2\\g.txt", "g");
+  WriteFile(dir / "s1\\t.txt", "t");
+  WriteFile(dir / "z.txt", "z");
+  const std::string s2 = dir / "s1\\s2";
+  int clicks = 0;
+  form.beforeEvents = [&] {
+    if (form.StatusText() == "1 files processed.\nWorking in " + s2 && clicks++ == 0) {
+      gui_test::PostClick(form.ButtonAbort.Handle());
+    }
+  };
+  OpenDialogScript boxes(form, {});
+  ClickGo(Root());
+
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(LogLines(form), (Lines{"Folder: " + (dir / "s1"), "Folder: " + s2, "File: f.txt",
+                                   "OPERATION ABORTED BY USER.", "OPERATION ABORTED BY USER.",
+                                   "OPERATION ABORTED BY USER."}));
+  EXPECT_EQ(form.StatusText(), "");
+  EXPECT_EQ(ControlState(form), "idle");
+  EXPECT_TRUE(boxes.OtherBoxes().empty());
+  EXPECT_EQ(ReadFile(Checkfile()), "; the old checkfile\r\n");
+  EXPECT_TRUE(form.IsAbortRequested());  // until the next task clears it
+}
+
+}  // namespace
