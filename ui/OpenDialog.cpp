@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ui/Application.h"
+#include "ui/Path.h"
 
 namespace ui {
 
@@ -39,8 +40,11 @@ bool OpenDialog::Execute(HWND owner) {
   const std::string filter = SystemFilterText(filter_);
   const std::string startFolder =
       DialogStartFolder(initialDir_, application != nullptr && application->CurrentDirFallback());
+  // The last chosen name is offered without its folder: given a folder in the name, the system
+  // starts in that folder instead of the initial one.
+  const std::string offered = fileName_.substr(FolderPart(fileName_).size());
   std::vector<char> name(kFileNameRoom, '\0');
-  fileName_.copy(name.data(), name.size() - 1);
+  offered.copy(name.data(), name.size() - 1);
 
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;

@@ -21,7 +21,8 @@ class OpenDialog {
   void SetOptions(DWORD flags) { flags_ = flags; }
   DWORD Options() const { return flags_; }
 
-  // The chosen file's full name after a confirmed choice; offered again at the next showing.
+  // The chosen file's full name after a confirmed choice. The next showing offers its name
+  // again, in the initial folder.
   const std::string& FileName() const { return fileName_; }
   void SetFileName(const std::string& name) { fileName_ = name; }
 

@@ -59,9 +59,7 @@ TEST_F(CheckTask, AFreshCheckfileTestsOkAndADamagedTreeShowsEveryKindOfFailure) 
     OpenDialogScript script(form, {"VRTLY-sums.MD5"});
     ClickOpenCheckfile();
     ASSERT_EQ(script.Dialogs().size(), 1u);
-    // The last chosen name is offered again; Wine shows it without its folder.
-    const std::string offered = script.Dialogs()[0].shownName;
-    EXPECT_TRUE(offered == checkfile || offered == "VRTLY-sums.MD5") << offered;
+    EXPECT_EQ(script.Dialogs()[0].shownName, "VRTLY-sums.MD5");  // the last chosen name
   }
   EXPECT_EQ(LogLines(form),
             (Lines{"Testing MD5 sums in " + checkfile, "OK: " + (dir / "a.txt"),
@@ -162,6 +160,30 @@ TEST_F(CheckTask, AbortClickedDuringTheTestStopsItWithTheBanner) {
                                    "OK: " + (dir / "a.txt"), "OPERATION ABORTED BY USER."}));
   EXPECT_EQ(form.StatusText(), form.StatusBanner());
   EXPECT_EQ(ControlState(form), "idle");
+}
+
+// The user verified a checkfile elsewhere, then made one here: the dialog offers the name
+// again, but in the folder just scanned, so confirming it tests the new checkfile.
+TEST_F(CheckTask, TheLastNameIsOfferedAgainInTheSelectedFolderNotInItsOwn) {
+  TempDir elsewhere;
+  WriteFile(elsewhere / "old.txt", "abc");
+  ClickGo(elsewhere.path().string());
+  {
+    OpenDialogScript script(form, {"VRTLY-sums.MD5"});
+    ClickOpenCheckfile();
+  }
+  ASSERT_EQ(LogLines(form).front(), "Testing MD5 sums in " + (elsewhere / "VRTLY-sums.MD5"));
+
+  WriteFile(dir / "new.txt", "a");
+  ClickGo(Root());
+  OpenDialogScript script(form, {OpenDialogScript::kAsOffered});
+  ClickOpenCheckfile();
+  ASSERT_EQ(script.Dialogs().size(), 1u);
+  EXPECT_EQ(script.Dialogs()[0].folder, Root());
+  EXPECT_EQ(script.Dialogs()[0].shownName, "VRTLY-sums.MD5");
+  EXPECT_EQ(LogLines(form),
+            (Lines{"Testing MD5 sums in " + Checkfile(), "OK: " + (dir / "new.txt"),
+                   "Operation complete.", "", "1 files tested.", "EVERY FILE APPEARS OK!"}));
 }
 
 }  // namespace

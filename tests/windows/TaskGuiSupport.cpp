@@ -144,7 +144,7 @@ void OpenDialogScript::Answer(HWND box) {
     BoxCatcher::PressCancel(box);
     return;
   }
-  SetDlgItemTextA(box, FileNameBox(box), name.c_str());
+  if (name != kAsOffered) SetDlgItemTextA(box, FileNameBox(box), name.c_str());
   BoxCatcher::PressOk(box);
 }
 

@@ -65,7 +65,8 @@ std::string SystemText(DWORD code);
 
 // Answers the modal boxes of a task: each showing of the open dialog with the next of the
 // scripted names, typed into its file name box before Open is pressed (an empty name presses
-// Cancel), and every other box with OK, after reading it.
+// Cancel, kAsOffered presses Open on what it offers), and every other box with OK, after
+// reading it.
 class OpenDialogScript {
  public:
   struct Showing {
@@ -73,6 +74,9 @@ class OpenDialogScript {
     std::string shownName;  // the file name box's text when it came up
     std::string filter;     // the file type box's text
   };
+
+  // A scripted name that presses Open on the name the dialog offers, without typing.
+  static constexpr char kAsOffered[] = "<as offered>";
 
   OpenDialogScript(TForm1& form, std::vector<std::string> names);
 
