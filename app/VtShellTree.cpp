@@ -82,10 +82,13 @@ int SystemIconIndex(LPCITEMIDLIST absolute, UINT extraFlags) {
   return info.iIcon;
 }
 
+// The system's list of small icons, asked for by a made-up folder name so that no disk is
+// touched.
 HIMAGELIST SystemSmallImages() {
   SHFILEINFOA info{};
   return reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+      SHGetFileInfoA("folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+                     SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
 }
 
 // The folder that holds an item and the item's list relative to it; false for the desktop.
@@ -293,6 +296,7 @@ TVtShellTree::~TVtShellTree() {
 }
 
 void TVtShellTree::Create(HWND parent, int id, RECT bounds, HFONT font) {
+  released_ = false;
   view_.Create(parent, id, bounds, font,
                WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_SHOWSELALWAYS |
                    (readOnly_ ? 0 : TVS_EDITLABELS));
@@ -302,6 +306,8 @@ void TVtShellTree::Create(HWND parent, int id, RECT bounds, HFONT font) {
 }
 
 void TVtShellTree::ReleaseHandle() {
+  if (released_) return;
+  released_ = true;
   if (dropRegistered_) RevokeDragDrop(Handle());
   dropRegistered_ = false;
   if (dropTarget_) static_cast<DropTarget*>(dropTarget_.Get())->Detach();
@@ -714,6 +720,7 @@ bool TVtShellTree::HandleContextMenu(HWND source, LPARAM point) {
   HTREEITEM node = nullptr;
   if (screen.x == -1 && screen.y == -1) {  // from the keyboard: the selected item
     node = Selected();
+    if (node == nullptr) return false;
     const RECT label = view_.ItemRect(node, true);
     screen = {label.left, label.bottom};
     ClientToScreen(Handle(), &screen);
@@ -863,7 +870,7 @@ bool TVtShellTree::HandleKey(WORD key) {
 }
 
 bool TVtShellTree::HandleNotify(const NMHDR& header, LRESULT& result) {
-  if (header.hwndFrom != Handle() || Handle() == nullptr) return false;
+  if (released_ || header.hwndFrom != Handle()) return false;
   const auto& tree = reinterpret_cast<const NMTREEVIEWA&>(header);
   const UINT code = header.code;
   if (IsCode(code, TVN_SELCHANGEDA, TVN_SELCHANGEDW)) {

@@ -64,7 +64,8 @@ class TVtShellTree {
   // Creates the control. Its parent hands the control's notifications to HandleNotify and
   // its context-menu messages to HandleContextMenu and HandleMenuMessage.
   void Create(HWND parent, int id, RECT bounds, HFONT font);
-  // Lets go of the shell's objects and the drop registration before the control goes.
+  // Lets go of the shell's objects and the drop registration before the control goes; the
+  // tree does nothing with the control afterwards.
   void ReleaseHandle();
   HWND Handle() const { return view_.Handle(); }
   ui::TreeView& View() { return view_; }
@@ -164,6 +165,7 @@ class TVtShellTree {
   ui::ComPtr<IContextMenu2> openMenu_;
   ui::ComPtr<IDropTarget> dropTarget_;
   bool dropRegistered_ = false;
+  bool released_ = true;  // no control, or the control is going away
 };
 
 }  // namespace app

@@ -362,6 +362,11 @@ TEST(ShellTree, DeleteHandsTheFolderToTheShellAndRefreshes) {
                           EXPECT_EQ(Labels(view, view.Root()), std::vector<std::string>{"keeper"});
                         },
                         ClickCancel()});
+  // The shell asked first, in its own box ("Confirm Folder Delete" on Windows, "Confirm
+  // folder deletion" under Wine).
+  ASSERT_EQ(confirmations.Boxes().size(), 1u);
+  EXPECT_EQ(confirmations.Boxes()[0].caption.rfind("Confirm", 0), 0u)
+      << confirmations.Boxes()[0].caption;
   EXPECT_FALSE(IsDirectory(temp / "victim"));
   EXPECT_TRUE(IsDirectory(temp / "keeper"));
   EXPECT_TRUE(IsDirectory(temp.path().string()));
