@@ -182,8 +182,8 @@ RECT ClientOf(HWND window) {
 void ClickToolButton(const ui::ToolButton& button) {
   const RECT rect = button.ButtonRect();
   const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-  PostMessageA(button.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageA(button.Handle(), WM_LBUTTONUP, 0, at);
+  SendMessageA(button.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(button.Handle(), WM_LBUTTONUP, 0, at);
 }
 
 void PressKey(HWND window, WPARAM key) {

@@ -62,7 +62,8 @@ app::TVtShellLocator LocatorOf(const std::string& path);
 RECT InParent(HWND window);
 RECT ClientOf(HWND window);
 
-// A click of the left mouse button at the middle of a tool button.
+// A click of the left mouse button at the middle of a tool button; returns once the click's
+// command has run.
 void ClickToolButton(const ui::ToolButton& button);
 // A key pressed and released in the window.
 void PressKey(HWND window, WPARAM key);

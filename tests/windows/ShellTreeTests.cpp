@@ -226,8 +226,10 @@ TEST(ShellTree, CreateFolderMakesNewFolderThenNewFolder2AndEditsItsLabel) {
   TempDir temp;
   FolderDialog dialog(temp.path().string(), {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
   std::string edited;
-  const Step create = [](TVtSelectFolderForm& form) { ClickToolButton(form.BtnNewFolder); };
-  const Step checkEditing = [&](TVtSelectFolderForm& form) {
+  // The new folder's label is read at once: under a busy display another program's window
+  // can take the focus, which ends the edit.
+  const Step createAndEdit = [&](TVtSelectFolderForm& form) {
+    ClickToolButton(form.BtnNewFolder);
     const ui::TreeView& view = form.ShellTree.View();
     HWND edit = view.EditControl();
     ASSERT_NE(edit, nullptr) << "no label being edited";
@@ -236,13 +238,13 @@ TEST(ShellTree, CreateFolderMakesNewFolderThenNewFolder2AndEditsItsLabel) {
     // Enter and Escape belong to the editor: Escape ends the edit, not the form.
     folder_testing::PressKey(edit, VK_ESCAPE);
   };
-  RunWithSteps(dialog, {create, checkEditing,
+  RunWithSteps(dialog, {createAndEdit,
                         [&](TVtSelectFolderForm& form) {
                           EXPECT_EQ(edited, "New Folder");
                           EXPECT_EQ(form.ShellTree.View().EditControl(), nullptr);
                           EXPECT_EQ(form.ModalResult(), 0);
                         },
-                        create, checkEditing,
+                        createAndEdit,
                         [&](TVtSelectFolderForm& form) {
                           EXPECT_EQ(edited, "New Folder (2)");
                           const ui::TreeView& view = form.ShellTree.View();
