@@ -79,8 +79,8 @@ std::string WindowText(HWND window) {
 
 }  // namespace
 
-bool RunWithSteps(app::TVtCustomSelectFolderDialog& dialog, app::TVtShellDialog& runner,
-                  std::vector<Step> steps) {
+void DriveRun(app::TVtCustomSelectFolderDialog& dialog, const std::function<void()>& start,
+              std::vector<Step> steps) {
   Script script;
   script.dialog = &dialog;
   script.steps = std::move(steps);
@@ -97,10 +97,17 @@ bool RunWithSteps(app::TVtCustomSelectFolderDialog& dialog, app::TVtShellDialog&
       current = outer;
     }
   } restore{script, outer};
-  const bool result = runner.RunModal();
+  start();
   EXPECT_FALSE(script.timedOut) << "the form did not close; step " << script.next << " of "
                                 << script.steps.size();
   EXPECT_EQ(script.next, script.steps.size()) << "not every step ran";
+}
+
+bool RunWithSteps(app::TVtCustomSelectFolderDialog& dialog, app::TVtShellDialog& runner,
+                  std::vector<Step> steps) {
+  bool result = false;
+  DriveRun(
+      dialog, [&] { result = runner.RunModal(); }, std::move(steps));
   return result;
 }
 

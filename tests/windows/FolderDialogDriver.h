@@ -15,9 +15,12 @@ namespace folder_testing {
 
 using Step = std::function<void(app::TVtSelectFolderForm& form)>;
 
-// Runs the dialog; each step runs once the modal loop has dispatched everything the step
-// before it caused. The last step must close the form. A form still up 20 s after the last
-// step is cancelled and the test fails. Returns what RunModal returned.
+// Calls start, which runs the dialog; each step runs once the modal loop has dispatched
+// everything the step before it caused. The last step must close the form. A form still up
+// 20 s after the last step is cancelled and the test fails.
+void DriveRun(app::TVtCustomSelectFolderDialog& dialog, const std::function<void()>& start,
+              std::vector<Step> steps);
+// Runs the dialog with the steps; returns what RunModal returned.
 bool RunWithSteps(app::TVtCustomSelectFolderDialog& dialog, app::TVtShellDialog& runner,
                   std::vector<Step> steps);
 inline bool RunWithSteps(app::TVtSelectFolderDialog& dialog, std::vector<Step> steps) {
