@@ -57,10 +57,20 @@ void SetFontOfChildren(HWND parent, HFONT font) {
   EnumChildWindows(parent, &SetChildFont, reinterpret_cast<LPARAM>(font));
 }
 
+// The classes of the tree, the status bar and the toolbars, registered before the first of
+// them is made (version 6 of the common controls asks for it).
+void RegisterControlClasses() {
+  INITCOMMONCONTROLSEX classes{};
+  classes.dwSize = sizeof classes;
+  classes.dwICC = ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
+  InitCommonControlsEx(&classes);
+}
+
 }  // namespace
 
 TVtSelectFolderForm::TVtSelectFolderForm(HWND owner)
     : font_(ui::CreatePointFont(kDesignFontFace, kFontPoints, DEFAULT_CHARSET)) {
+  RegisterControlClasses();
   CreateForm(
       kClassName, owner, "",
       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CLIPCHILDREN,
