@@ -90,6 +90,15 @@ void TForm1::CreateMakePage() {
   ButtonGo.Create(page, IDC_BUTTONGO, "Go!", Bounds(8, 56, 75, 25), font_.Get());
   Label1.Create(page, IDC_LABEL1, "", Bounds(8, 8, 321, 13), font_.Get());
   Label1.SetTextAutoSize("Select folder to be recursively scanned by clicking the button below:");
+  // The folder dialog as stored: rooted at the drives folder (CSIDL_DRIVES), no title of its
+  // own, the default options, its design size and the normal window state.
+  app::TVtShellLocator drives;
+  drives.LoadDesignData({0x01, 0x11});
+  VtSelectFolderDialog1.SetBaseFolder(drives);
+  VtSelectFolderDialog1.SetTitle("");
+  VtSelectFolderDialog1.SetFormWidth(-1);
+  VtSelectFolderDialog1.SetFormHeight(-1);
+  VtSelectFolderDialog1.SetFormWindowState(ui::WindowState::Normal);
 }
 
 void TForm1::CreateCheckPage() {
@@ -158,9 +167,12 @@ void TForm1::FormCreate() {
   ButtonScanFolder.SetText(selectedFolder_);
 }
 
-// The folder selection dialog comes with its own module; until then the folder stays the
-// executable's.
-void TForm1::ButtonScanFolderClick() {}
+// The dialog preselects the folder last confirmed in it, not SelectedFolder.
+void TForm1::ButtonScanFolderClick() {
+  if (!VtSelectFolderDialog1.RunModal()) return;
+  ButtonScanFolder.SetText(VtSelectFolderDialog1.ChosenPath());
+  selectedFolder_ = VtSelectFolderDialog1.ChosenPath();
+}
 
 void TForm1::ButtonAbortClick() {
   abortRequested_ = true;

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/VtSelectFolderDialog.h"
 #include "app/VtVersionInfo.h"
 #include "checkfile/TaskWindow.h"
 #include "ui/Controls.h"
@@ -34,6 +35,7 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   ui::Container TabSheetMake;
   ui::Container TabSheetCheck;
   ui::Label Label1;
+  app::TVtSelectFolderDialog VtSelectFolderDialog1;
   ui::Button ButtonGo;
   ui::Memo Memo1;
   ui::Button ButtonScanFolder;
