@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/VtURLLabel.h"
 #include "app/VtVersionInfo.h"
 #include "checkfile/TaskWindow.h"
 #include "ui/Controls.h"
@@ -47,8 +48,8 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   ui::Label Label3;
   ui::Label Label4;
   ui::Label Label5;
-  ui::Label VtURLLabel1;
-  ui::Label VtURLLabel2;
+  TVtURLLabel VtURLLabel1;
+  TVtURLLabel VtURLLabel2;
 
   // Event handlers.
   void FormCreate();
@@ -93,6 +94,7 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   void CreateMakePage();
   void CreateCheckPage();
   void CreateAboutPage();
+  void CreateLinkLabels();
   void CreateLogAndStatus();
   void ShowPage(int index);
   void RunHandler(void (TForm1::*handler)());
@@ -101,7 +103,6 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   // The window's fonts and its logo; the destructor destroys the window before them.
   ui::Font font_;
   ui::Font memoFont_;
-  ui::Font linkFont_;
   ui::Bitmap logo_;
 
   std::string selectedFolder_;
