@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/VtSelectFolderDialog.h"
+#include "app/VtURLLabel.h"
 #include "app/VtVersionInfo.h"
 #include "checkfile/TaskWindow.h"
 #include "ui/Controls.h"
@@ -49,8 +50,8 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   ui::Label Label3;
   ui::Label Label4;
   ui::Label Label5;
-  ui::Label VtURLLabel1;
-  ui::Label VtURLLabel2;
+  TVtURLLabel VtURLLabel1;
+  TVtURLLabel VtURLLabel2;
 
   // Event handlers.
   void FormCreate();
@@ -95,6 +96,7 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   void CreateMakePage();
   void CreateCheckPage();
   void CreateAboutPage();
+  void CreateLinkLabels();
   void CreateLogAndStatus();
   void ShowPage(int index);
   void RunHandler(void (TForm1::*handler)());
@@ -103,7 +105,6 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   // The window's fonts and its logo; the destructor destroys the window before them.
   ui::Font font_;
   ui::Font memoFont_;
-  ui::Font linkFont_;
   ui::Bitmap logo_;
 
   std::string selectedFolder_;
