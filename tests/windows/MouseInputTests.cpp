@@ -1,7 +1,7 @@
 // The busy states keep a second task from starting. With the real mouse, whose clicks the system
 // hands only to controls that can take them, a click on a task button or on another tab does
-// nothing while a task runs, and a click on Abort stops it. These tests move the one mouse of
-// the display, so they run alone (see CMakeLists.txt).
+// nothing while a task runs, and a click on Abort stops it. These tests move the display's one
+// mouse; no other test shows windows meanwhile (see CMakeLists.txt).
 #include <windows.h>
 
 #include <gtest/gtest.h>
