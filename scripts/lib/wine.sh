@@ -57,6 +57,14 @@ wine_env_start() {
       >>"$logdir/wineboot.log" 2>&1 </dev/null
     wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' \
       /v ThemeActive /t REG_SZ /d 0 /f >>"$logdir/wineboot.log" 2>&1 </dev/null
+    # Debian's Wine does not find its own fonts (MS Sans Serif, Tahoma, Marlett for the
+    # caption buttons) in its data directory: put them where Windows keeps fonts. Windows'
+    # Courier New is not among them; Wine's Courier stands in for it.
+    if [ -d /usr/share/wine/fonts ]; then
+      cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>>"$logdir/wineboot.log"
+    fi
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+      /v 'Courier New' /t REG_SZ /d Courier /f >>"$logdir/wineboot.log" 2>&1 </dev/null
   fi
   wineserver -p >"$logdir/wineserver.log" 2>&1 </dev/null
   wine cmd /c exit >"$logdir/wine-first.log" 2>&1 </dev/null

@@ -1,0 +1,328 @@
+#include "app/Unit1.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "app/Unit1Texts.h"
+#include "app/resources/resource.h"
+#include "ui/Application.h"
+#include "ui/Path.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+using checkfile::TaskControl;
+using ui::Bounds;
+
+constexpr char kWindowClass[] = "TForm1";
+constexpr char kCaption[] = "Veritally";
+constexpr int kClientWidth = 524;
+constexpr int kClientHeight = 371;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+
+constexpr int kPageAbout = 2;
+
+// The time from one batch of log lines to the next. The edit control's cost of taking a batch
+// grows with the batch, so a fixed pace keeps both the batches and the lag small.
+constexpr DWORD kFlushInterval = 100;
+// Items that take this long (milliseconds) get the status line shown for each of them: its
+// cost is then small beside theirs.
+constexpr DWORD kSlowItem = 10;
+
+constexpr char kLineBreak[] = "\r\n";
+
+}  // namespace
+
+XPManifest::XPManifest() {
+  INITCOMMONCONTROLSEX classes{};
+  classes.dwSize = sizeof classes;
+  classes.dwICC = ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_WIN95_CLASSES;
+  InitCommonControlsEx(&classes);
+}
+
+TForm1::TForm1() : VtVersionInfo1(true) {
+  font_ = ui::CreatePointFont("MS Sans Serif", 8, DEFAULT_CHARSET);
+  memoFont_ = ui::CreatePointFont("Courier New", 8, ANSI_CHARSET);
+  linkFont_ = ui::CreatePointFont("MS Sans Serif", 8, DEFAULT_CHARSET, true);
+  CreateFormWindow();
+  // Siblings are created in tab order.
+  CreateMakePage();
+  CreateCheckPage();
+  CreateAboutPage();
+  ShowPage(kPageAbout);
+  CreateLogAndStatus();
+  VtVersionInfo1.Loaded();
+  FormCreate();
+  FlushDisplay();
+}
+
+TForm1::~TForm1() {
+  DestroyHandle();
+}
+
+void TForm1::CreateFormWindow() {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  RegisterWindowClass(kWindowClass, LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAINICON)),
+                      COLOR_BTNFACE);
+  CreateHandle(kWindowExStyle, kWindowClass, kCaption, kWindowStyle,
+               FrameForClientSize(kClientWidth, kClientHeight, kWindowStyle, kWindowExStyle),
+               nullptr, 0);
+  CenterOnDesktop();
+
+  PageControl1.Create(Handle(), IDC_PAGECONTROL1, Bounds(8, 8, 505, 113), font_.Get());
+  PageControl1.AddTab("Make checkfile");
+  PageControl1.AddTab("Check files");
+  PageControl1.AddTab("About");
+  const RECT pageArea = PageControl1.PageArea();
+  TabSheetMake.Create(*this, PageControl1.Handle(), pageArea, IDC_TABSHEETMAKE);
+  TabSheetCheck.Create(*this, PageControl1.Handle(), pageArea, IDC_TABSHEETCHECK);
+  TabSheet1.Create(*this, PageControl1.Handle(), pageArea, IDC_TABSHEET1);
+}
+
+void TForm1::CreateMakePage() {
+  HWND page = TabSheetMake.Handle();
+  ButtonScanFolder.Create(page, IDC_BUTTONSCANFOLDER, "Click to select folder to scan",
+                          Bounds(8, 24, 481, 25), font_.Get());
+  ButtonGo.Create(page, IDC_BUTTONGO, "Go!", Bounds(8, 56, 75, 25), font_.Get());
+  Label1.Create(page, IDC_LABEL1, "", Bounds(8, 8, 321, 13), font_.Get());
+  Label1.SetTextAutoSize("Select folder to be recursively scanned by clicking the button below:");
+}
+
+void TForm1::CreateCheckPage() {
+  ButtonFindCheckFile.Create(TabSheetCheck.Handle(), IDC_BUTTONFINDCHECKFILE, "Open Checkfile...",
+                             Bounds(8, 8, 97, 25), font_.Get());
+  OpenDialog1.SetFilter("Veritally checkfiles|*.MD5");
+  OpenDialog1.SetDefaultExt(".txt");
+  OpenDialog1.SetTitle("");
+}
+
+void TForm1::CreateAboutPage() {
+  HWND page = TabSheet1.Handle();
+  const struct {
+    ui::Label& label;
+    int id;
+    RECT bounds;
+    std::string caption;
+  } labels[] = {
+      {Label2, IDC_LABEL2, Bounds(8, 8, 110, 13), "Veritally version "},
+      {Label3, IDC_LABEL3, Bounds(8, 24, 115, 13), unit1_texts::kCopyrightLine},
+      {Label4, IDC_LABEL4, Bounds(128, 24, 306, 13), unit1_texts::kLicenceLine},
+      {Label5, IDC_LABEL5, Bounds(8, 40, 355, 13), unit1_texts::kNoWarrantyLine},
+      {VtURLLabel1, IDC_VTURLLABEL1, Bounds(8, 56, 171, 13),
+       std::string("Email: ") + unit1_texts::kEmailAddress},
+      {VtURLLabel2, IDC_VTURLLABEL2, Bounds(200, 56, 286, 13),
+       std::string("Website: ") + unit1_texts::kWebAddress},
+  };
+  for (const auto& entry : labels) {
+    entry.label.Create(page, entry.id, "", entry.bounds, font_.Get());
+    entry.label.SetTextAutoSize(entry.caption);
+  }
+  for (ui::Label* link : {&VtURLLabel1, &VtURLLabel2}) {
+    link->SetFont(linkFont_.Get());
+    link->SetTextAutoSize(link->Text());
+    SetChildTextColor(link->Handle(), GetSysColor(COLOR_HIGHLIGHT));
+  }
+}
+
+void TForm1::CreateLogAndStatus() {
+  Memo1.Create(Handle(), IDC_MEMO1, Bounds(8, 128, 505, 185), memoFont_.Get());
+  Memo1.SetNoTextLimit();
+  Memo1.SetText(unit1_texts::kHelpText);
+  ButtonAbort.Create(Handle(), IDC_BUTTONABORT, "Abort", Bounds(344, 320, 59, 42), font_.Get());
+  ButtonAbort.SetEnabled(false);
+  // Word-wrapped; what does not fit in its three lines is cut off.
+  LabelStatus.Create(Handle(), IDC_LABELSTATUS, "", Bounds(8, 320, 321, 41), font_.Get());
+  Image1.Create(Handle(), IDC_IMAGE1, Bounds(408, 320, 105, 44));
+  logo_.Attach(static_cast<HBITMAP>(LoadImageA(
+      GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_LOGO), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  Image1.SetBitmap(logo_.Get());
+}
+
+void TForm1::ShowPage(int index) {
+  PageControl1.Select(index);
+  const ui::Container* pages[] = {&TabSheetMake, &TabSheetCheck, &TabSheet1};
+  for (int page = 0; page < 3; ++page) {
+    ShowWindow(pages[page]->Handle(), page == index ? SW_SHOW : SW_HIDE);
+  }
+}
+
+void TForm1::FormCreate() {
+  ui::Application::Current().SetCurrentDirFallback(true);
+  SetStatus(StatusBanner());
+  Label2.SetTextAutoSize(Label2.Text() + VersionText());
+  selectedFolder_ = ui::FolderPart(ui::ExecutablePath());
+  ButtonScanFolder.SetText(selectedFolder_);
+}
+
+// The folder selection dialog comes with its own module; until then the folder stays the
+// executable's.
+void TForm1::ButtonScanFolderClick() {}
+
+void TForm1::ButtonAbortClick() {
+  abortRequested_ = true;
+}
+
+// The two tasks are wired in with the checkfile module.
+void TForm1::ButtonGoClick() {}
+void TForm1::ButtonFindCheckFileClick() {}
+
+void TForm1::AppendLog(const std::string& line) {
+  pendingLog_ += line;
+  pendingLog_ += kLineBreak;
+}
+
+void TForm1::ClearLog() {
+  pendingLog_.clear();
+  Memo1.SetText("");
+}
+
+void TForm1::SetStatus(const std::string& text) {
+  status_ = text;
+  statusPending_ = true;
+}
+
+std::string TForm1::StatusBanner() {
+  char versionLine[128];
+  std::snprintf(versionLine, sizeof versionLine, "Veritally version %s%s", VersionText().c_str(),
+                "\n");
+  return versionLine + std::string(unit1_texts::kBannerNotice);
+}
+
+void TForm1::FlushStatus() {
+  if (!statusPending_) return;
+  LabelStatus.SetText(status_);
+  statusPending_ = false;
+}
+
+void TForm1::FlushDisplay() {
+  if (Handle() == nullptr) return;
+  FlushStatus();
+  if (!pendingLog_.empty()) {
+    // A line the user typed at the end without a line break keeps its own line.
+    const int lastLine = Memo1.LineCount() - 1;
+    if (Memo1.TextLength() > 0 && Memo1.LineLength(lastLine) > 0) {
+      pendingLog_.insert(0, kLineBreak);
+    }
+    Memo1.AppendAtEnd(pendingLog_);
+    pendingLog_.clear();
+  }
+  lastFlushTick_ = GetTickCount();
+}
+
+void TForm1::ProcessPendingEvents() {
+  const DWORD now = GetTickCount();
+  const bool slowItems = now - lastPumpTick_ >= kSlowItem;
+  lastPumpTick_ = now;
+  if (now - lastFlushTick_ >= kFlushInterval) {
+    FlushDisplay();
+  } else if (slowItems) {
+    FlushStatus();  // the next item may well be slow too: show what it works on
+  }
+  ui::Application::Current().ProcessPendingEvents();
+}
+
+void TForm1::ShowMessageBox(const std::string& text) {
+  FlushDisplay();
+  ui::Application::Current().ShowMessageBox(text);
+}
+
+void TForm1::ShowErrorBox(const std::string& message) {
+  FlushDisplay();
+  ui::Application::Current().ShowErrorBox(message);
+}
+
+HWND TForm1::ControlHandle(TaskControl control) const {
+  switch (control) {
+    case TaskControl::ButtonGo:
+      return ButtonGo.Handle();
+    case TaskControl::ButtonScanFolder:
+      return ButtonScanFolder.Handle();
+    case TaskControl::PageControl1:
+      return PageControl1.Handle();
+    case TaskControl::ButtonFindCheckFile:
+      return ButtonFindCheckFile.Handle();
+    case TaskControl::ButtonAbort:
+      return ButtonAbort.Handle();
+  }
+  return nullptr;
+}
+
+void TForm1::SetControlEnabled(TaskControl control, bool enabled) {
+  EnableWindow(ControlHandle(control), enabled ? TRUE : FALSE);
+}
+
+std::string TForm1::VersionText() {
+  return VtVersionInfo1.FieldValue(vfFileVersion);
+}
+
+bool TForm1::RunOpenDialog(const std::string& initialFolder, std::string& fileName) {
+  FlushDisplay();
+  OpenDialog1.SetInitialDir(initialFolder);
+  if (!OpenDialog1.Execute(Handle())) return false;
+  fileName = OpenDialog1.FileName();
+  return true;
+}
+
+std::string TForm1::LogText() {
+  FlushDisplay();
+  return Memo1.Text();
+}
+
+std::string TForm1::StatusText() {
+  FlushDisplay();
+  return LabelStatus.Text();
+}
+
+LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    // Only asks the program to end: a running task goes on, and the window stays until it
+    // has returned to the event loop.
+    ui::Application::Current().Terminate();
+    return 0;
+  }
+  return Form::OnMessage(message, wParam, lParam);
+}
+
+bool TForm1::OnCommand(int id, int code, HWND control) {
+  if (code != BN_CLICKED) return Form::OnCommand(id, code, control);
+  switch (id) {
+    case IDC_BUTTONSCANFOLDER:
+      RunHandler(&TForm1::ButtonScanFolderClick);
+      return true;
+    case IDC_BUTTONGO:
+      RunHandler(&TForm1::ButtonGoClick);
+      return true;
+    case IDC_BUTTONFINDCHECKFILE:
+      RunHandler(&TForm1::ButtonFindCheckFileClick);
+      return true;
+    case IDC_BUTTONABORT:
+      RunHandler(&TForm1::ButtonAbortClick);
+      return true;
+    default:
+      return Form::OnCommand(id, code, control);
+  }
+}
+
+bool TForm1::OnNotify(const NMHDR& header, LRESULT& result) {
+  if (header.idFrom == IDC_PAGECONTROL1 && header.code == static_cast<UINT>(TCN_SELCHANGE)) {
+    ShowPage(PageControl1.Selected());
+    result = 0;
+    return true;
+  }
+  return Form::OnNotify(header, result);
+}
+
+// A handler's error ends at the error box, after the log has caught up; the log is also
+// complete whenever a handler, and with it a task, has returned.
+void TForm1::RunHandler(void (TForm1::*handler)()) {
+  try {
+    (this->*handler)();
+  } catch (const std::exception& error) {
+    ShowErrorBox(error.what());
+  }
+  FlushDisplay();
+}

@@ -1,0 +1,135 @@
+#include "tests/windows/GuiTestSupport.h"
+
+#include "ui/Path.h"
+
+namespace gui_test {
+
+namespace {
+
+BoxCatcher* activeCatcher = nullptr;
+
+BOOL CALLBACK CollectButton(HWND child, LPARAM list) {
+  if (ClassName(child) == "Button") {
+    reinterpret_cast<std::vector<std::string>*>(list)->push_back(WindowText(child));
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK FindIcon(HWND child, LPARAM icon) {
+  if (ClassName(child) == "Static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+    *reinterpret_cast<HICON*>(icon) =
+        reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+  if (ClassName(window) == "#32770" && IsWindowVisible(window)) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+ui::Application& TestApplication() {
+  static ui::OleSession ole;
+  static ui::Application application;
+  application.SetTitle("Veritally");
+  application.ResetTerminated();
+  return application;
+}
+
+BoxCatcher::BoxCatcher(Answer answer, HWND logOwnerMemo)
+    : answer_(std::move(answer)), memo_(logOwnerMemo) {
+  activeCatcher = this;
+  timer_ = SetTimer(nullptr, 0, 20, &OnTimer);
+}
+
+BoxCatcher::~BoxCatcher() {
+  KillTimer(nullptr, timer_);
+  activeCatcher = nullptr;
+}
+
+void BoxCatcher::PressOk(HWND box) {
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+void BoxCatcher::PressCancel(HWND box) {
+  PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+}
+
+void CALLBACK BoxCatcher::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+  if (activeCatcher == nullptr) return;
+  std::vector<HWND> dialogs;
+  EnumThreadWindows(GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&dialogs));
+  for (HWND box : dialogs)
+    activeCatcher->Inspect(box);
+}
+
+void BoxCatcher::Inspect(HWND box) {
+  for (HWND seen : seen_) {
+    if (seen == box) return;
+  }
+  seen_.push_back(box);
+  CaughtBox caught;
+  caught.caption = WindowText(box);
+  char text[4096] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  caught.text = text;
+  EnumChildWindows(box, &CollectButton, reinterpret_cast<LPARAM>(&caught.buttons));
+  EnumChildWindows(box, &FindIcon, reinterpret_cast<LPARAM>(&caught.icon));
+  GetWindowRect(box, &caught.bounds);
+  caught.style = static_cast<DWORD>(GetWindowLongA(box, GWL_STYLE));
+  HWND owner = GetWindow(box, GW_OWNER);
+  caught.ownerEnabled = owner == nullptr || IsWindowEnabled(owner);
+  if (memo_ != nullptr) caught.logWhenShown = WindowText(memo_);
+  boxes_.push_back(caught);
+  answer_(box);
+}
+
+std::string WindowText(HWND window) {
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+std::string ClassName(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+RECT BoundsInParent(HWND window) {
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
+  return bounds;
+}
+
+bool Reachable(HWND window) {
+  for (HWND at = window; at != nullptr; at = GetParent(at)) {
+    if (!IsWindowEnabled(at)) return false;
+  }
+  return true;
+}
+
+bool HasStyle(HWND window, DWORD style) {
+  return (static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)) & style) == style;
+}
+
+std::string TestFolder() {
+  return ui::FolderPart(ui::ExecutablePath());
+}
+
+void PostClick(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  const LPARAM at = MAKELPARAM(client.right / 2, client.bottom / 2);
+  PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(window, WM_LBUTTONUP, 0, at);
+}
+
+}  // namespace gui_test

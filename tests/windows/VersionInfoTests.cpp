@@ -1,0 +1,148 @@
+// The version reader against the test executable's own resource (the program's), the
+// program itself, and small executables with broken or missing version resources.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/VtVersionInfo.h"
+#include "tests/support/TestFiles.h"
+#include "tests/windows/GuiTestSupport.h"
+#include "ui/Path.h"
+
+namespace {
+
+std::string Helper(const char* name) {
+  return gui_test::TestFolder() + name;
+}
+
+std::string ProductExecutable() {
+  return gui_test::TestFolder() + "..\\..\\app\\Veritally.exe";
+}
+
+void ExpectAllFields(const TVtVersionInfo& info, const std::string& text) {
+  for (int index = 0; index < kVtVersionFieldCount; ++index) {
+    EXPECT_EQ(info.FieldValue(index), text) << "index " << index;
+  }
+}
+
+TEST(VtVersionInfo, ReadsTheRunningExecutablesStringTable) {
+  TVtVersionInfo info;
+  EXPECT_EQ(info.FilePath(), ui::ExecutablePath());
+  EXPECT_EQ(info.FieldValue(vfFileVersion), "0.1.1.3");
+  EXPECT_EQ(info.FieldValue(vfProductVersion), "1.0.0.0");  // not the fixed part's 0.1.1.3
+  for (int index : {0, 1, 3, 4, 5, 6, 7, 9}) {
+    EXPECT_EQ(info.FieldValue(index), "") << "index " << index;  // present, empty
+  }
+}
+
+TEST(VtVersionInfo, AnIndexOutsideTheTenFieldsIsAListError) {
+  TVtVersionInfo info;
+  for (int index : {10, -1, 1000}) {
+    try {
+      info.FieldValue(index);
+      ADD_FAILURE() << "no error for index " << index;
+    } catch (const std::out_of_range& error) {
+      EXPECT_EQ(std::string(error.what()),
+                "List index out of bounds (" + std::to_string(index) + ")");
+    }
+  }
+}
+
+TEST(VtVersionInfo, ProgramCarriesTheVersionResource) {
+  TVtVersionInfo info;
+  info.SetFilePath(ProductExecutable());
+  EXPECT_EQ(info.FieldValue(vfFileVersion), "0.1.1.3");
+  EXPECT_EQ(info.FieldValue(vfProductVersion), "1.0.0.0");
+  EXPECT_EQ(info.FieldValue(vfCompanyName), "");
+
+  HMODULE program = LoadLibraryExA(ProductExecutable().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr);
+  HRSRC resource = FindResourceExA(program, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1),
+                                   MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  EXPECT_NE(resource, nullptr);
+  FreeLibrary(program);
+
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(ProductExecutable().c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<char> data(size);
+  ASSERT_TRUE(GetFileVersionInfoA(ProductExecutable().c_str(), 0, size, data.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00000001u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0x00010003u);
+  EXPECT_EQ(fixed->dwProductVersionMS, 0x00000001u);
+  EXPECT_EQ(fixed->dwProductVersionLS, 0x00010003u);
+  EXPECT_EQ(fixed->dwFileFlagsMask, 0x3Fu);
+  EXPECT_EQ(fixed->dwFileFlags, 0u);
+  EXPECT_EQ(fixed->dwFileOS, 4u);
+  EXPECT_EQ(fixed->dwFileType, 1u);
+  EXPECT_EQ(fixed->dwFileSubtype, 0u);
+  DWORD* translation = nullptr;
+  ASSERT_TRUE(VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&translation), &length));
+  EXPECT_EQ(length, 4u);
+  EXPECT_EQ(*translation, 0x04E40409u);
+}
+
+TEST(VtVersionInfo, NoVersionResourceOrNoFileGivesValueNotAvailableEverywhere) {
+  TVtVersionInfo info;
+  info.SetFilePath(Helper("version_none.exe"));
+  ExpectAllFields(info, "Value Not Available");
+  info.SetFilePath(Helper("no such file.exe"));
+  ExpectAllFields(info, "Value Not Available");
+}
+
+TEST(VtVersionInfo, ATranslationThatNamesNoStringBlockGivesEmptyFields) {
+  TVtVersionInfo info;
+  info.SetFilePath(Helper("version_wrong_block.exe"));
+  ExpectAllFields(info, "");
+}
+
+TEST(VtVersionInfo, AResourceWithoutTranslationGivesEmptyFields) {
+  TVtVersionInfo info;
+  info.SetFilePath(Helper("version_no_translation.exe"));
+  ExpectAllFields(info, "");
+}
+
+TEST(VtVersionInfo, AMissingKeyIsEmptyWhileThePresentOnesAreRead) {
+  TVtVersionInfo info;
+  info.SetFilePath(Helper("version_partial.exe"));
+  EXPECT_EQ(info.FieldValue(vfFileVersion), "2.3.4.5");
+  EXPECT_EQ(info.FieldValue(vfProductName), "Partial");
+  for (int index : {0, 1, 3, 4, 5, 6, 8, 9})
+    EXPECT_EQ(info.FieldValue(index), "") << index;
+}
+
+TEST(VtVersionInfo, FilePathReadsWhenItChangesByteForByteAndNotWhileTheOwnerLoads) {
+  testing_support::TempDir dir;
+  const std::string copy = dir / "copy.exe";
+  ASSERT_TRUE(CopyFileA(Helper("version_partial.exe").c_str(), copy.c_str(), FALSE));
+
+  TVtVersionInfo loading(true);
+  EXPECT_EQ(loading.FieldValue(vfFileVersion), "0.1.1.3");  // read at construction
+  loading.SetFilePath(copy);
+  EXPECT_EQ(loading.FieldValue(vfFileVersion), "0.1.1.3");  // waits for the owner
+  loading.Loaded();
+  EXPECT_EQ(loading.FieldValue(vfFileVersion), "2.3.4.5");
+
+  // The same path again reads nothing, so the replaced file goes unnoticed...
+  ASSERT_TRUE(CopyFileA(Helper("version_none.exe").c_str(), copy.c_str(), FALSE));
+  loading.SetFilePath(copy);
+  EXPECT_EQ(loading.FieldValue(vfFileVersion), "2.3.4.5");
+  // ...while the same file under a name that differs in letter case is read again.
+  std::string otherCase = copy;
+  otherCase.replace(otherCase.size() - 8, 8, "COPY.exe");
+  loading.SetFilePath(otherCase);
+  EXPECT_EQ(loading.FieldValue(vfFileVersion), "Value Not Available");
+
+  // An empty path falls back to the running executable.
+  loading.SetFilePath("");
+  EXPECT_EQ(loading.FilePath(), ui::ExecutablePath());
+  EXPECT_EQ(loading.FieldValue(vfFileVersion), "0.1.1.3");
+}
+
+}  // namespace

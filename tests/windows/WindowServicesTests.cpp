@@ -1,0 +1,373 @@
+// The services the tasks use: the log, the status line, the boxes, the event pump and the
+// quit request, and the open dialog, on a real main window.
+#include <windows.h>
+
+#include <dlgs.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "app/Unit1.h"
+#include "app/resources/resource.h"
+#include "tests/support/TestFiles.h"
+#include "tests/windows/GuiTestSupport.h"
+
+namespace {
+
+using checkfile::TaskControl;
+using gui_test::BoxCatcher;
+using gui_test::CaughtBox;
+using gui_test::WindowText;
+
+class WindowServices : public testing::Test {
+ protected:
+  WindowServices() { application.SetMainWindow(&form); }
+  ~WindowServices() override { application.SetMainWindow(nullptr); }
+
+  ui::Application& application = gui_test::TestApplication();  // before the window
+  TForm1 form;
+};
+
+TEST_F(WindowServices, AppendLogAddsLinesInOrderWithTheCaretAtTheEnd) {
+  form.ClearLog();
+  EXPECT_EQ(form.LogText(), "");
+  form.AppendLog("first");
+  form.AppendLog("");
+  form.AppendLog("third");
+  EXPECT_EQ(form.LogText(), "first\r\n\r\nthird\r\n");
+  EXPECT_EQ(form.Memo1.CaretPosition(), form.Memo1.TextLength());
+
+  // A line the user typed at the end, without a line break, keeps its own line.
+  form.Memo1.SetText("typed");
+  form.AppendLog("next");
+  EXPECT_EQ(form.LogText(), "typed\r\nnext\r\n");
+
+  // The lines of a cleared log that were not shown yet are gone with it.
+  form.AppendLog("dropped");
+  form.ClearLog();
+  form.AppendLog("kept");
+  EXPECT_EQ(form.LogText(), "kept\r\n");
+}
+
+TEST_F(WindowServices, TheLogKeepsEveryLineBeyondTheEditControlsDefaultLimit) {
+  ShowWindow(form.Handle(), SW_SHOW);
+  form.ClearLog();
+  constexpr int kLines = 5000;  // 5000 lines of 43 characters: far beyond 30,000
+  constexpr size_t kLineSize = 43;
+  char line[64];
+  for (int i = 0; i < kLines; ++i) {
+    std::snprintf(line, sizeof line, "File: %06d-abcdefghijklmnopqrstuvwx.dat", i);
+    form.AppendLog(line);
+    form.SetStatus(line);
+    form.ProcessPendingEvents();
+  }
+  const std::string log = form.LogText();
+  ASSERT_EQ(log.size(), kLines * kLineSize);
+  for (int i = 0; i < kLines; i += 499) {
+    std::snprintf(line, sizeof line, "File: %06d-abcdefghijklmnopqrstuvwx.dat\r\n", i);
+    EXPECT_EQ(log.compare(static_cast<size_t>(i) * kLineSize, kLineSize, line), 0) << i;
+  }
+  std::snprintf(line, sizeof line, "File: %06d-abcdefghijklmnopqrstuvwx.dat", kLines - 1);
+  EXPECT_EQ(form.Memo1.CaretPosition(), form.Memo1.TextLength());
+  EXPECT_GT(form.Memo1.FirstVisibleLine(), kLines - 20);  // the end is in view
+  EXPECT_EQ(form.StatusText(), line);
+  // The user can still type into it.
+  SendMessageA(form.Memo1.Handle(), WM_CHAR, 'x', 0);
+  EXPECT_EQ(static_cast<size_t>(form.Memo1.TextLength()), kLines * kLineSize + 1);
+}
+
+TEST_F(WindowServices, TheLogAndStatusAreUpToDateWhenAHandlerHasReturned) {
+  form.ClearLog();
+  form.AppendLog("line of a task");
+  form.SetStatus("12 files processed.\nWorking in C:\\data");
+  // Any click handler: the task it runs has ended when it returns.
+  SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(IDC_BUTTONABORT, BN_CLICKED),
+               reinterpret_cast<LPARAM>(form.ButtonAbort.Handle()));
+  EXPECT_EQ(WindowText(form.Memo1.Handle()), "line of a task\r\n");
+  EXPECT_EQ(WindowText(form.LabelStatus.Handle()), "12 files processed.\nWorking in C:\\data");
+  EXPECT_TRUE(form.IsAbortRequested());
+}
+
+TEST_F(WindowServices, SetStatusReplacesTheWholeStatusLine) {
+  form.SetStatus("first");
+  form.SetStatus("3 files processed.\nWorking in C:\\x");
+  EXPECT_EQ(form.StatusText(), "3 files processed.\nWorking in C:\\x");
+  form.SetStatus("");
+  EXPECT_EQ(form.StatusText(), "");
+  EXPECT_TRUE(gui_test::HasStyle(form.LabelStatus.Handle(), WS_VISIBLE));
+}
+
+TEST_F(WindowServices, ErrorBoxAddsAFullStopOnlyAfterALetterOrDigit) {
+  const struct {
+    const char* message;
+    const char* shown;
+  } cases[] = {
+      {"Cannot open file \"C:\\x.MD5\". The system cannot find the file specified",
+       "Cannot open file \"C:\\x.MD5\". The system cannot find the file specified."},
+      {"Error 42", "Error 42."},
+      {"Already a sentence.", "Already a sentence."},
+      {"List index out of bounds (10)", "List index out of bounds (10)"},
+      {"No files to work with!", "No files to work with!"},
+      {"ends in a blank ", "ends in a blank "},
+      {"", ""},
+  };
+  form.AppendLog("logged before the error");
+  BoxCatcher catcher(BoxCatcher::PressOk, form.Memo1.Handle());
+  for (const auto& entry : cases)
+    form.ShowErrorBox(entry.message);
+  ASSERT_EQ(catcher.Boxes().size(), std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const CaughtBox& box = catcher.Boxes()[i];
+    SCOPED_TRACE(cases[i].message);
+    EXPECT_EQ(box.text, cases[i].shown);
+    EXPECT_EQ(box.caption, "Veritally");
+    EXPECT_EQ(box.icon, LoadIconA(nullptr, IDI_HAND));
+    EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+    EXPECT_FALSE(box.ownerEnabled);  // modal
+    EXPECT_NE(box.logWhenShown.find("logged before the error\r\n"), std::string::npos);
+  }
+}
+
+TEST_F(WindowServices, MessageBoxShowsTheTextWithOkCaptionedWithTheTitle) {
+  ShowWindow(form.Handle(), SW_SHOW);
+  form.AppendLog("logged before the box");
+  std::string longText;
+  for (int i = 0; i < 120; ++i)
+    longText += "word" + std::to_string(i) + " ";
+  {
+    BoxCatcher catcher(BoxCatcher::PressOk, form.Memo1.Handle());
+    form.ShowMessageBox("No files to work with!");
+    form.ShowMessageBox(longText);
+    ASSERT_EQ(catcher.Boxes().size(), 2u);
+    const CaughtBox& box = catcher.Boxes()[0];
+    EXPECT_EQ(box.text, "No files to work with!");
+    EXPECT_EQ(box.caption, "Veritally");
+    EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+    EXPECT_EQ(box.icon, nullptr);
+    EXPECT_FALSE(box.ownerEnabled);
+    EXPECT_NE(box.logWhenShown.find("logged before the box\r\n"), std::string::npos);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_LE(std::abs(box.bounds.left + box.bounds.right - screenWidth), 1);
+    EXPECT_LE(std::abs(box.bounds.top + box.bounds.bottom - screenHeight), 1);
+
+    const CaughtBox& wrapped = catcher.Boxes()[1];
+    EXPECT_EQ(wrapped.text, longText);
+    EXPECT_LE(wrapped.bounds.right - wrapped.bounds.left, screenWidth / 2 + 60);
+    EXPECT_GT(wrapped.bounds.bottom - wrapped.bounds.top, 100);  // several lines
+  }
+  // Escape closes it too.
+  BoxCatcher escape(BoxCatcher::PressCancel);
+  form.ShowMessageBox("closed with Escape");
+  EXPECT_EQ(escape.Boxes().size(), 1u);
+}
+
+TEST_F(WindowServices, ProcessPendingEventsLetsAClickOnAbortThrough) {
+  ShowWindow(form.Handle(), SW_SHOW);
+  form.SetControlEnabled(TaskControl::ButtonAbort, true);
+  form.ProcessPendingEvents();
+  gui_test::PostClick(form.ButtonAbort.Handle());
+  gui_test::PostClick(form.ButtonAbort.Handle());  // twice in one pause: as once
+  EXPECT_FALSE(form.IsAbortRequested());
+  form.ProcessPendingEvents();
+  EXPECT_TRUE(form.IsAbortRequested());
+  form.ProcessPendingEvents();
+  EXPECT_TRUE(form.IsAbortRequested());
+  // Abort writes no log line and leaves the status line alone.
+  EXPECT_EQ(form.StatusText(), form.StatusBanner());
+  EXPECT_EQ(form.LogText().find("Abort"), std::string::npos);
+  form.SetAbortRequested(false);
+  EXPECT_FALSE(form.IsAbortRequested());
+}
+
+// A window that counts the WM_APP messages it receives.
+class Counter : public ui::Window {
+ public:
+  Counter() {
+    RegisterWindowClass("GuiTestCounter", nullptr, COLOR_WINDOW);
+    CreateHandle(0, "GuiTestCounter", "", WS_POPUP, {0, 0, 10, 10}, nullptr, 0);
+  }
+  int count = 0;
+
+ protected:
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_APP) {
+      ++count;
+      return 0;
+    }
+    return Window::OnMessage(message, wParam, lParam);
+  }
+};
+
+TEST_F(WindowServices, AQuitRequestInThePendingEventsOnlyMarksTheProgramAsEnding) {
+  Counter counter;
+  PostMessageA(counter.Handle(), WM_APP, 0, 0);
+  PostQuitMessage(0);
+  PostMessageA(counter.Handle(), WM_APP, 0, 0);
+  EXPECT_FALSE(application.Terminated());
+  form.ProcessPendingEvents();
+  EXPECT_TRUE(application.Terminated());
+  EXPECT_EQ(counter.count, 2);  // the events around the quit request are dispatched
+  MSG left;
+  EXPECT_FALSE(PeekMessageA(&left, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+  application.ResetTerminated();
+}
+
+// Runs a task of a few items inside the event loop, the way a click handler does, closing
+// the main window by its system menu after the first item.
+class TaskRunner : public ui::Window {
+ public:
+  explicit TaskRunner(TForm1& form) : form_(form) {
+    RegisterWindowClass("GuiTestTaskRunner", nullptr, COLOR_WINDOW);
+    CreateHandle(0, "GuiTestTaskRunner", "", WS_POPUP, {0, 0, 10, 10}, nullptr, 0);
+  }
+  int itemsDone = 0;
+  bool stayedShown = true;
+  bool endingSeen = false;
+
+ protected:
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message != WM_APP) return Window::OnMessage(message, wParam, lParam);
+    for (int item = 0; item < 5; ++item) {
+      form_.AppendLog("item " + std::to_string(item));
+      if (item == 0) PostMessageA(form_.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+      form_.ProcessPendingEvents();
+      stayedShown = stayedShown && IsWindowVisible(form_.Handle());
+      endingSeen = endingSeen || ui::Application::Current().Terminated();
+      ++itemsDone;
+    }
+    return 0;
+  }
+
+ private:
+  TForm1& form_;
+};
+
+void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) {
+  PostQuitMessage(1);
+}
+
+TEST_F(WindowServices, ClosingTheWindowWhileATaskRunsLetsTheTaskFinishThenEnds) {
+  application.SetMainWindow(&form);
+  form.ClearLog();
+  TaskRunner task(form);
+  PostMessageA(task.Handle(), WM_APP, 0, 0);
+  const UINT_PTR safety = SetTimer(nullptr, 0, 20000, &GiveUp);
+  application.Run();
+  KillTimer(nullptr, safety);
+  application.SetMainWindow(nullptr);
+  application.ResetTerminated();
+
+  EXPECT_EQ(task.itemsDone, 5);
+  EXPECT_TRUE(task.endingSeen);
+  EXPECT_TRUE(task.stayedShown);
+  EXPECT_TRUE(IsWindow(form.Handle()));  // destroyed only by its owner, after the loop
+  EXPECT_EQ(form.LogText(), "item 0\r\nitem 1\r\nitem 2\r\nitem 3\r\nitem 4\r\n");
+}
+
+// A window whose handler fails with the error a task raises.
+class Failing : public ui::Window {
+ public:
+  Failing() {
+    RegisterWindowClass("GuiTestFailing", nullptr, COLOR_WINDOW);
+    CreateHandle(0, "GuiTestFailing", "", WS_POPUP, {0, 0, 10, 10}, nullptr, 0);
+  }
+
+ protected:
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_APP) throw checkfile::TaskError("Cannot create file \"C:\\x\". Denied");
+    if (message == WM_APP + 1) throw std::length_error("Too long");
+    return Window::OnMessage(message, wParam, lParam);
+  }
+};
+
+TEST_F(WindowServices, AnErrorThatEscapesAHandlerEndsInTheErrorBox) {
+  Failing failing;
+  BoxCatcher catcher;
+  EXPECT_EQ(SendMessageA(failing.Handle(), WM_APP, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(failing.Handle(), WM_APP + 1, 0, 0), 0);
+  ASSERT_EQ(catcher.Boxes().size(), 2u);
+  EXPECT_EQ(catcher.Boxes()[0].text, "Cannot create file \"C:\\x\". Denied.");
+  EXPECT_EQ(catcher.Boxes()[0].caption, "Veritally");
+  EXPECT_EQ(catcher.Boxes()[0].icon, LoadIconA(nullptr, IDI_HAND));
+  EXPECT_EQ(catcher.Boxes()[1].text, "Too long.");
+  EXPECT_TRUE(IsWindow(failing.Handle()));  // and the window goes on
+}
+
+// Answers the open dialog: records what it shows, then types a name and confirms.
+struct OpenDialogAnswer {
+  explicit OpenDialogAnswer(std::string name) : typed(std::move(name)) {}
+  std::string typed;  // empty: cancel
+  std::string shownName;
+  std::string filter;
+  bool readOnlyBoxShown = true;
+  bool sizable = false;
+
+  void operator()(HWND dialog) {
+    char text[MAX_PATH] = {};
+    GetDlgItemTextA(dialog, cmb13, text, sizeof text);
+    shownName = text;
+    GetDlgItemTextA(dialog, cmb1, text, sizeof text);
+    filter = text;
+    HWND readOnly = GetDlgItem(dialog, chx1);
+    readOnlyBoxShown = readOnly != nullptr && IsWindowVisible(readOnly);
+    sizable = gui_test::HasStyle(dialog, WS_THICKFRAME);
+    if (typed.empty()) {
+      BoxCatcher::PressCancel(dialog);
+      return;
+    }
+    SetDlgItemTextA(dialog, cmb13, typed.c_str());
+    BoxCatcher::PressOk(dialog);
+  }
+};
+
+std::string ShowOpenDialog(TForm1& form, const std::string& folder, OpenDialogAnswer& answer,
+                           bool& confirmed) {
+  std::string chosen = "unchanged";
+  auto shared = std::make_shared<OpenDialogAnswer>(answer);
+  BoxCatcher catcher([shared](HWND dialog) { (*shared)(dialog); });
+  confirmed = form.RunOpenDialog(folder, chosen);
+  answer = *shared;
+  EXPECT_EQ(catcher.Boxes().size(), 1u);
+  return chosen;
+}
+
+TEST_F(WindowServices, TheOpenDialogStartsInTheFolderAndOffersTheLastName) {
+  testing_support::TempDir dir;
+  const std::string folder = dir / "";  // with its trailing "\"
+  bool confirmed = false;
+  OpenDialogAnswer answer("missing.MD5");
+  const std::string chosen = ShowOpenDialog(form, folder, answer, confirmed);
+  EXPECT_TRUE(confirmed);  // a typed name need not exist
+  EXPECT_EQ(chosen, dir / "missing.MD5");
+  EXPECT_EQ(answer.shownName, "");
+  EXPECT_EQ(answer.filter, "Veritally checkfiles");
+  EXPECT_FALSE(answer.readOnlyBoxShown);
+  EXPECT_TRUE(answer.sizable);
+
+  // The next showing offers the chosen name again; a cancel changes nothing.
+  OpenDialogAnswer cancel("");
+  EXPECT_EQ(ShowOpenDialog(form, folder, cancel, confirmed), "unchanged");
+  EXPECT_FALSE(confirmed);
+  // The dialog may show the name alone once it has gone to its folder (Wine does).
+  EXPECT_TRUE(cancel.shownName == "missing.MD5" || cancel.shownName == dir / "missing.MD5")
+      << cancel.shownName;
+  EXPECT_EQ(form.OpenDialog1.FileName(), dir / "missing.MD5");
+}
+
+TEST_F(WindowServices, WithoutAFolderTheOpenDialogStartsInTheCurrentDirectory) {
+  testing_support::TempDir dir;
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(sizeof previous, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(dir.path().string().c_str()));
+  bool confirmed = false;
+  OpenDialogAnswer answer("here.MD5");
+  const std::string chosen = ShowOpenDialog(form, "", answer, confirmed);
+  SetCurrentDirectoryA(previous);
+  EXPECT_TRUE(confirmed);
+  EXPECT_EQ(chosen, dir / "here.MD5");
+}
+
+}  // namespace
