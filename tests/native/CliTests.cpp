@@ -14,6 +14,21 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestFiles.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -208,12 +223,12 @@ std::string Numbered(const char* stem, int n) {
   return stem + std::string(4 - digits.size(), '0') + digits;
 }
 
-void MakeSlowTree(const TempDir& dir) {
+void MakeSlowTree(const TempDir& dir, int largeFiles = kLargeFiles) {
   fs::create_directories(dir.path() / "a");
   for (int n = 0; n < kSmallFiles; ++n)
     WriteFile(dir / ("a/" + Numbered("a-name-long-enough-to-fill-the-log-", n)), "");
   fs::create_directories(dir.path() / "b");
-  for (int n = 0; n < kLargeFiles; ++n) {
+  for (int n = 0; n < largeFiles; ++n) {
     const std::string large = dir / ("b/" + Numbered("large-", n));
     WriteFile(large, "");
     fs::resize_file(large, 16u << 20);
@@ -266,5 +281,92 @@ TEST(Vrtly, CtrlCStopsCheckTheWayAbortDoes) {
   EXPECT_NE(check.out[check.out.size() - 2], kAborted);
   EXPECT_EQ(check.err, Lines{});
 }
+
+#ifdef _WIN32
+TEST(Vrtly, TheExeCarriesTheProgramsVersion) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(VRTLY_CLI_PATH, &ignored);
+  ASSERT_GT(size, 0u);
+  std::string block(size, '\0');
+  ASSERT_TRUE(GetFileVersionInfoA(VRTLY_CLI_PATH, 0, size, block.data()));
+  char* value = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\FileVersion",
+                             reinterpret_cast<void**>(&value), &length));
+  EXPECT_STREQ(value, VRTLY_FILE_VERSION_TEXT);
+}
+#else
+// Reads what the child writes to the terminal until the child has closed it.
+std::string ReadTerminal(int master) {
+  std::string bytes;
+  char buffer[4096];
+  for (;;) {
+    pollfd ready = {master, POLLIN, 0};
+    if (poll(&ready, 1, 120000) <= 0) break;  // a hung child: the test fails on its output
+    const ssize_t got = read(master, buffer, sizeof buffer);
+    if (got <= 0) break;  // EIO once the last holder of the other side has closed it
+    bytes.append(buffer, static_cast<size_t>(got));
+  }
+  return bytes;
+}
+
+// Standard error on a pseudo-terminal 60 columns wide, standard output in a file.
+TEST(Vrtly, OnATerminalTheStatusIsOneSelfOverwritingLineClearedAtTheEnd) {
+  TempDir dir;
+  MakeSlowTree(dir, 40);  // long enough for the line to be drawn many times
+  TempDir outputs;
+  const std::string outPath = outputs / "stdout";
+  int master = -1;
+  int terminal = -1;
+  winsize size = {};
+  size.ws_row = 24;
+  size.ws_col = 60;
+  ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, &size), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_adddup2(&actions, terminal, 2);
+  posix_spawn_file_actions_addclose(&actions, master);
+  posix_spawn_file_actions_addclose(&actions, terminal);
+  std::string program = VRTLY_CLI_PATH, command = "make", folder = dir.path().string();
+  char* argv[] = {program.data(), command.data(), folder.data(), nullptr};
+  pid_t child = -1;
+  const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(terminal);
+  ASSERT_EQ(spawned, 0);
+  const std::string err = ReadTerminal(master);
+  close(master);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kSuccess);
+
+  const Lines out = testing_support::SplitOutputLines(ReadFile(outPath));
+  ASSERT_FALSE(out.empty());
+  EXPECT_EQ(out.back(), Saved(JoinPath(folder, checkfile::kCheckfileName)));
+  // One line: every draw starts at its beginning, nothing ever moves to a next line.
+  ASSERT_FALSE(err.empty());
+  EXPECT_EQ(err.front(), '\r');
+  EXPECT_EQ(err.find('\n'), std::string::npos);
+  std::vector<std::string> draws;
+  for (size_t start = 1; start <= err.size();) {
+    const size_t end = std::min(err.find('\r', start), err.size());
+    draws.push_back(err.substr(start, end - start));
+    start = end + 1;
+  }
+  size_t progress = 0;
+  for (const std::string& draw : draws) {
+    EXPECT_LE(draw.size(), 59u) << draw;  // cut to fit, so it never wraps
+    if (draw.find(" files processed. Working in ") != std::string::npos) ++progress;
+  }
+  EXPECT_GE(progress, 2u);
+  // Cleared at the end: blanks over the last draw, and the cursor back at the line's start.
+  ASSERT_GE(draws.size(), 2u);
+  EXPECT_EQ(draws.back(), "");
+  EXPECT_EQ(draws[draws.size() - 2].find_first_not_of(' '), std::string::npos);
+  EXPECT_FALSE(draws[draws.size() - 2].empty());
+}
+#endif
 
 }  // namespace
