@@ -56,7 +56,8 @@ std::string HelpText() {
          "  1    a file could not be digested (it is not in the checkfile), did not match,\n"
          "       or could not be tested\n"
          "  2    nothing was made or checked: bad usage, a checkfile that cannot be read or\n"
-         "       written, no files to work with, a checkfile that lists no files\n"
+         "       written, no files to work with, a checkfile that lists no files; or the\n"
+         "       log could not be written in full\n"
          "  130  stopped by Ctrl-C\n";
 }
 

@@ -25,11 +25,12 @@ size_t TerminalColumns(Stream stream);
 // the ANSI code page of Windows has one byte a character).
 bool StartsCharacter(unsigned char byte);
 
-// Writes all the bytes. A Windows console gets the ANSI text converted for display; a file or
-// a pipe gets the bytes as they are.
-void WriteBytes(Stream stream, std::string_view bytes);
+// Writes all the bytes; false when they could not all be written (a full disk, a closed
+// pipe). A Windows console gets the ANSI text converted for display; a file or a pipe gets the
+// bytes as they are.
+bool WriteBytes(Stream stream, std::string_view bytes);
 // Writes the text with every LF turned into kNewline.
-void WriteText(Stream stream, std::string_view text);
+bool WriteText(Stream stream, std::string_view text);
 
 // From now on the first Ctrl-C (POSIX: SIGINT; Windows: Ctrl-C or Ctrl-Break) only raises the
 // interrupt flag, and a second one ends the process the system's way. A SIGINT that the parent

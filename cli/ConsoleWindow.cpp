@@ -33,7 +33,7 @@ void ConsoleWindow::FlushLog() {
   if (pendingLog_.empty()) return;
   const bool overlaps = logOnTerminal_ && progress_.Shown();
   if (overlaps) progress_.Erase();
-  WriteBytes(Stream::Out, pendingLog_);
+  if (!WriteBytes(Stream::Out, pendingLog_)) logLost_ = true;
   pendingLog_.clear();
   if (overlaps) progress_.Draw();
 }
@@ -79,10 +79,16 @@ bool ConsoleWindow::RunOpenDialog(const std::string&, std::string& fileName) {
   return true;
 }
 
+// A log that did not reach its file is trouble of its own: whoever reads the file would take
+// it for the whole log.
 ExitCode ConsoleWindow::Finish() {
   progress_.Erase();
   FlushLog();
-  return outcome_.Code();
+  const ExitCode code = outcome_.Code();
+  if (!logLost_ || code == ExitCode::Interrupted) return code;
+  if (!lossReported_) WriteText(Stream::Err, "vrtly: the log could not be written in full\n");
+  lossReported_ = true;
+  return ExitCode::Trouble;
 }
 
 }  // namespace cli

@@ -40,7 +40,7 @@ class ConsoleWindow : public checkfile::TaskWindow {
   bool RunOpenDialog(const std::string& initialFolder, std::string& fileName) override;
 
   // Takes the progress line off the terminal, writes out the rest of the log and tells how the
-  // task ended.
+  // task ended (trouble, too, when the log could not be written).
   ExitCode Finish();
 
  private:
@@ -58,6 +58,8 @@ class ConsoleWindow : public checkfile::TaskWindow {
   static constexpr size_t kLogPiece = 64 * 1024;
   const bool logOnTerminal_;
   std::string pendingLog_;
+  bool logLost_ = false;  // a piece of the log could not be written
+  bool lossReported_ = false;
 };
 
 }  // namespace cli

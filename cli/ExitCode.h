@@ -10,7 +10,8 @@ enum class ExitCode : int {
   // checkfile), did not match, or could not be tested.
   FilesFailed = 1,
   // Nothing was made or checked: bad usage, a checkfile that cannot be read or written, no
-  // files to work with, a checkfile that lists no files.
+  // files to work with, a checkfile that lists no files. Also: the log could not be written
+  // in full (a full disk, a closed pipe).
   Trouble = 2,
   // Ctrl-C stopped the run (the shells' code for a run ended by SIGINT).
   Interrupted = 130,

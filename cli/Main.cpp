@@ -32,11 +32,11 @@ int Run(const cli::Command& command) {
     case cli::CommandKind::Check:
       return RunConsoleTask(cli::TaskKind::Verification, command.Operand);
     case cli::CommandKind::Help:
-      cli::WriteText(cli::Stream::Out, cli::HelpText());
-      return Code(ExitCode::Success);
+      return Code(cli::WriteText(cli::Stream::Out, cli::HelpText()) ? ExitCode::Success
+                                                                    : ExitCode::Trouble);
     case cli::CommandKind::Version:
-      cli::WriteText(cli::Stream::Out, cli::VersionLine());
-      return Code(ExitCode::Success);
+      return Code(cli::WriteText(cli::Stream::Out, cli::VersionLine()) ? ExitCode::Success
+                                                                       : ExitCode::Trouble);
     case cli::CommandKind::Invalid:
       break;
   }

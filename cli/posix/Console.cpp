@@ -37,17 +37,18 @@ bool StartsCharacter(unsigned char byte) {
   return (byte & 0xC0u) != 0x80u;  // not a UTF-8 continuation byte
 }
 
-void WriteBytes(Stream stream, std::string_view bytes) {
+bool WriteBytes(Stream stream, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t put = write(Descriptor(stream), bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return;  // nowhere to write to; the exit code still tells the outcome
+    if (put <= 0) return false;
     bytes.remove_prefix(static_cast<size_t>(put));
   }
+  return true;
 }
 
-void WriteText(Stream stream, std::string_view text) {
-  WriteBytes(stream, text);
+bool WriteText(Stream stream, std::string_view text) {
+  return WriteBytes(stream, text);
 }
 
 void CatchInterrupts() {

@@ -36,8 +36,8 @@ bool StreamIsConsole(Stream stream) {
   return stream == Stream::Out ? out : err;
 }
 
-void WriteToConsole(HANDLE handle, std::string_view bytes) {
-  if (bytes.empty()) return;
+bool WriteToConsole(HANDLE handle, std::string_view bytes) {
+  if (bytes.empty()) return true;
   const int size = static_cast<int>(bytes.size());
   std::wstring wide(bytes.size(), L'\0');
   const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), size);
@@ -48,19 +48,21 @@ void WriteToConsole(HANDLE handle, std::string_view bytes) {
     const int count = length - done < kMaxWrite ? length - done : kMaxWrite;
     if (!WriteConsoleW(handle, wide.data() + done, static_cast<DWORD>(count), &put, nullptr) ||
         put == 0)
-      return;
+      return false;
     done += static_cast<int>(put);
   }
+  return true;
 }
 
-void WriteToFile(HANDLE handle, std::string_view bytes) {
+bool WriteToFile(HANDLE handle, std::string_view bytes) {
   while (!bytes.empty()) {
     DWORD put = 0;
     if (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) ||
         put == 0)
-      return;  // nowhere to write to; the exit code still tells the outcome
+      return false;
     bytes.remove_prefix(put);
   }
+  return true;
 }
 
 }  // namespace
@@ -80,17 +82,13 @@ bool StartsCharacter(unsigned char) {
   return true;
 }
 
-void WriteBytes(Stream stream, std::string_view bytes) {
+bool WriteBytes(Stream stream, std::string_view bytes) {
   const HANDLE handle = Handle(stream);
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
-  if (StreamIsConsole(stream)) {
-    WriteToConsole(handle, bytes);
-  } else {
-    WriteToFile(handle, bytes);
-  }
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return bytes.empty();
+  return StreamIsConsole(stream) ? WriteToConsole(handle, bytes) : WriteToFile(handle, bytes);
 }
 
-void WriteText(Stream stream, std::string_view text) {
+bool WriteText(Stream stream, std::string_view text) {
   std::string lines;
   lines.reserve(text.size() + text.size() / 16);
   for (const char c : text) {
@@ -100,7 +98,7 @@ void WriteText(Stream stream, std::string_view text) {
       lines += c;
     }
   }
-  WriteBytes(stream, lines);
+  return WriteBytes(stream, lines);
 }
 
 void CatchInterrupts() {

@@ -296,6 +296,16 @@ TEST(Vrtly, TheExeCarriesTheProgramsVersion) {
   EXPECT_STREQ(value, VRTLY_FILE_VERSION_TEXT);
 }
 #else
+TEST(Vrtly, ALogThatCannotBeWrittenIsTrouble) {
+  SmallTree tree;
+  // /dev/full refuses every write: a full disk.
+  const ProgramRun make = testing_support::RunProgram(
+      "/bin/sh", {"-c", "exec \"$0\" make \"$1\" >/dev/full", VRTLY_CLI_PATH, tree.folder});
+  EXPECT_EQ(make.exitCode, kTrouble);
+  EXPECT_EQ(make.err, Lines{"vrtly: the log could not be written in full"});
+  EXPECT_TRUE(fs::exists(tree.checkfile));  // the checkfile itself was written
+}
+
 // Reads what the child writes to the terminal until the child has closed it.
 std::string ReadTerminal(int master) {
   std::string bytes;
