@@ -47,7 +47,6 @@ XPManifest::XPManifest() {
 TForm1::TForm1() : VtVersionInfo1(true) {
   font_ = ui::CreatePointFont("MS Sans Serif", 8, DEFAULT_CHARSET);
   memoFont_ = ui::CreatePointFont("Courier New", 8, ANSI_CHARSET);
-  linkFont_ = ui::CreatePointFont("MS Sans Serif", 8, DEFAULT_CHARSET, true);
   CreateFormWindow();
   // Siblings are created in tab order.
   CreateMakePage();
@@ -90,6 +89,15 @@ void TForm1::CreateMakePage() {
   ButtonGo.Create(page, IDC_BUTTONGO, "Go!", Bounds(8, 56, 75, 25), font_.Get());
   Label1.Create(page, IDC_LABEL1, "", Bounds(8, 8, 321, 13), font_.Get());
   Label1.SetTextAutoSize("Select folder to be recursively scanned by clicking the button below:");
+  // The folder dialog as stored: rooted at the drives folder (CSIDL_DRIVES), no title of its
+  // own, the default options, its design size and the normal window state.
+  app::TVtShellLocator drives;
+  drives.LoadDesignData({0x01, 0x11});
+  VtSelectFolderDialog1.SetBaseFolder(drives);
+  VtSelectFolderDialog1.SetTitle("");
+  VtSelectFolderDialog1.SetFormWidth(-1);
+  VtSelectFolderDialog1.SetFormHeight(-1);
+  VtSelectFolderDialog1.SetFormWindowState(ui::WindowState::Normal);
 }
 
 void TForm1::CreateCheckPage() {
@@ -112,20 +120,24 @@ void TForm1::CreateAboutPage() {
       {Label3, IDC_LABEL3, Bounds(8, 24, 115, 13), unit1_texts::kCopyrightLine},
       {Label4, IDC_LABEL4, Bounds(128, 24, 306, 13), unit1_texts::kLicenceLine},
       {Label5, IDC_LABEL5, Bounds(8, 40, 355, 13), unit1_texts::kNoWarrantyLine},
-      {VtURLLabel1, IDC_VTURLLABEL1, Bounds(8, 56, 171, 13),
-       std::string("Email: ") + unit1_texts::kEmailAddress},
-      {VtURLLabel2, IDC_VTURLLABEL2, Bounds(200, 56, 286, 13),
-       std::string("Website: ") + unit1_texts::kWebAddress},
   };
   for (const auto& entry : labels) {
     entry.label.Create(page, entry.id, "", entry.bounds, font_.Get());
     entry.label.SetTextAutoSize(entry.caption);
   }
-  for (ui::Label* link : {&VtURLLabel1, &VtURLLabel2}) {
-    link->SetFont(linkFont_.Get());
-    link->SetTextAutoSize(link->Text());
-    SetChildTextColor(link->Handle(), GetSysColor(COLOR_HIGHLIGHT));
-  }
+  CreateLinkLabels();
+}
+
+void TForm1::CreateLinkLabels() {
+  const std::string email = unit1_texts::kEmailAddress;
+  const std::string web = unit1_texts::kWebAddress;
+  VtURLLabel1.SetTransparent(true);
+  VtURLLabel1.SetURL("mailto:" + email + "?subject=Veritally");
+  VtURLLabel1.Create(TabSheet1.Handle(), IDC_VTURLLABEL1, "Email: " + email, {8, 56}, font_.Get());
+  VtURLLabel2.SetTransparent(true);
+  VtURLLabel2.SetURL(web);
+  VtURLLabel2.Create(TabSheet1.Handle(), IDC_VTURLLABEL2, "Website: " + web, {200, 56},
+                     font_.Get());
 }
 
 void TForm1::CreateLogAndStatus() {
@@ -158,9 +170,12 @@ void TForm1::FormCreate() {
   ButtonScanFolder.SetText(selectedFolder_);
 }
 
-// The folder selection dialog comes with its own module; until then the folder stays the
-// executable's.
-void TForm1::ButtonScanFolderClick() {}
+// The dialog preselects the folder last confirmed in it, not SelectedFolder.
+void TForm1::ButtonScanFolderClick() {
+  if (!VtSelectFolderDialog1.RunModal()) return;
+  ButtonScanFolder.SetText(VtSelectFolderDialog1.ChosenPath());
+  selectedFolder_ = VtSelectFolderDialog1.ChosenPath();
+}
 
 void TForm1::ButtonAbortClick() {
   abortRequested_ = true;

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "app/VtSelectFolderDialog.h"
+#include "app/VtURLLabel.h"
 #include "app/VtVersionInfo.h"
 #include "checkfile/TaskWindow.h"
 #include "ui/Controls.h"
@@ -34,6 +36,7 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   ui::Container TabSheetMake;
   ui::Container TabSheetCheck;
   ui::Label Label1;
+  app::TVtSelectFolderDialog VtSelectFolderDialog1;
   ui::Button ButtonGo;
   ui::Memo Memo1;
   ui::Button ButtonScanFolder;
@@ -47,8 +50,8 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   ui::Label Label3;
   ui::Label Label4;
   ui::Label Label5;
-  ui::Label VtURLLabel1;
-  ui::Label VtURLLabel2;
+  TVtURLLabel VtURLLabel1;
+  TVtURLLabel VtURLLabel2;
 
   // Event handlers.
   void FormCreate();
@@ -93,6 +96,7 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   void CreateMakePage();
   void CreateCheckPage();
   void CreateAboutPage();
+  void CreateLinkLabels();
   void CreateLogAndStatus();
   void ShowPage(int index);
   void RunHandler(void (TForm1::*handler)());
@@ -101,7 +105,6 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   // The window's fonts and its logo; the destructor destroys the window before them.
   ui::Font font_;
   ui::Font memoFont_;
-  ui::Font linkFont_;
   ui::Bitmap logo_;
 
   std::string selectedFolder_;

@@ -25,12 +25,4 @@
 #define IDC_BUTTONABORT 1042
 #define IDC_IMAGE1 1043
 
-// Folder selection dialog: its captions and messages (string table).
-#define IDS_FOLDERDIALOG_FONT 2000
-#define IDS_FOLDERDIALOG_OK 2001
-#define IDS_FOLDERDIALOG_CANCEL 2002
-#define IDS_FOLDERDIALOG_CREATEFOLDER 2003
-#define IDS_FOLDERDIALOG_DELETE 2004
-#define IDS_FOLDERDIALOG_CAPTION 2005
-#define IDS_FOLDERDIALOG_WARNING 2006
-#define IDS_FOLDERDIALOG_CANNOTCREATE 2007
+// The folder selection dialog's resources: 4000-4099, in FolderDialog.h.

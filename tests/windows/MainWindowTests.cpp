@@ -164,17 +164,13 @@ TEST_F(MainWindow, UsesTheLayoutsFontsAndColours) {
   EXPECT_TRUE(HasStyle(form.Memo1.Handle(), WS_HSCROLL | WS_VSCROLL | ES_MULTILINE));
   EXPECT_FALSE(HasStyle(form.Memo1.Handle(), ES_READONLY));
 
-  for (HWND link : {form.VtURLLabel1.Handle(), form.VtURLLabel2.Handle()}) {
-    const LOGFONTA font = FontOf(link);
+  for (const TVtURLLabel* link : {&form.VtURLLabel1, &form.VtURLLabel2}) {
+    const LOGFONTA font = FontOf(link->Handle());
     EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
+    EXPECT_EQ(font.lfHeight, -11);
     EXPECT_TRUE(font.lfUnderline);
-    // The page asks its window for the label's colours, as it does when painting it.
-    HDC dc = CreateCompatibleDC(nullptr);
-    SendMessageA(form.TabSheet1.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                 reinterpret_cast<LPARAM>(link));
-    EXPECT_EQ(GetTextColor(dc), GetSysColor(COLOR_HIGHLIGHT));
-    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
-    DeleteDC(dc);
+    EXPECT_EQ(link->ShownColor(), GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_TRUE(link->Transparent());
   }
   EXPECT_FALSE(FontOf(form.Label3.Handle()).lfUnderline);
 }

@@ -1,0 +1,76 @@
+// Drives the folder selection dialog from inside its modal loop: steps run one after another
+// from a thread timer while the form is up, and message boxes are answered from a hook.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/VtSelectFolderDialog.h"
+#include "app/VtShellLocator.h"
+
+namespace folder_testing {
+
+using Step = std::function<void(app::TVtSelectFolderForm& form)>;
+
+// Calls start, which runs the dialog; each step runs once the modal loop has dispatched
+// everything the step before it caused. The last step must close the form. A form still up
+// 20 s after the last step is cancelled and the test fails.
+void DriveRun(app::TVtCustomSelectFolderDialog& dialog, const std::function<void()>& start,
+              std::vector<Step> steps);
+// Runs the dialog with the steps; returns what RunModal returned.
+bool RunWithSteps(app::TVtCustomSelectFolderDialog& dialog, app::TVtShellDialog& runner,
+                  std::vector<Step> steps);
+inline bool RunWithSteps(app::TVtSelectFolderDialog& dialog, std::vector<Step> steps) {
+  return RunWithSteps(dialog, dialog, std::move(steps));
+}
+
+// Steps that end the run.
+Step ClickOk();
+Step ClickCancel();
+
+// Catches the modal boxes (class #32770) the thread opens while it lives, notes their
+// caption and text and answers them with the given button.
+class BoxCatcher {
+ public:
+  struct Box {
+    std::string caption;
+    std::string text;
+  };
+  explicit BoxCatcher(int answer = IDOK);
+  ~BoxCatcher();
+  BoxCatcher(const BoxCatcher&) = delete;
+  BoxCatcher& operator=(const BoxCatcher&) = delete;
+
+  const std::vector<Box>& Boxes() const { return boxes_; }
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+
+  HHOOK hook_;
+  int answer_;
+  std::vector<Box> boxes_;
+};
+
+// The tree's children of an item, and the first child whose label contains the text.
+std::vector<HTREEITEM> Children(const ui::TreeView& view, HTREEITEM parent);
+HTREEITEM ChildContaining(const ui::TreeView& view, HTREEITEM parent, const std::string& text);
+
+// The locator of a folder given by its path.
+app::TVtShellLocator LocatorOf(const std::string& path);
+
+// A window's rectangle in its parent's client area, and the form's client rectangle.
+RECT InParent(HWND window);
+RECT ClientOf(HWND window);
+
+// A click of the left mouse button at the middle of a tool button; returns once the click's
+// command has run.
+void ClickToolButton(const ui::ToolButton& button);
+// A key pressed and released in the window.
+void PressKey(HWND window, WPARAM key);
+
+std::string EditText(HWND edit);
+
+}  // namespace folder_testing

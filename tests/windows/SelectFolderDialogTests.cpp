@@ -1,0 +1,467 @@
+// The folder selection dialog run for real under the modal loop: what the first run shows,
+// what OK, Cancel, Escape and the close box leave behind, what the next run restores, the
+// layout rules and the re-entry errors.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <string>
+
+#include "app/VtSelectFolderDialog.h"
+#include "tests/support/TestFiles.h"
+#include "tests/windows/FolderDialogDriver.h"
+#include "ui/Application.h"
+
+namespace {
+
+using app::TVtSelectFolderDialog;
+using app::TVtSelectFolderDialogOption;
+using app::TVtSelectFolderForm;
+using app::TVtShellLocator;
+using folder_testing::ChildContaining;
+using folder_testing::ClickCancel;
+using folder_testing::ClickOk;
+using folder_testing::ClientOf;
+using folder_testing::InParent;
+using folder_testing::RunWithSteps;
+using folder_testing::Step;
+
+constexpr uint8_t kDrivesFolder = 0x11;  // CSIDL_DRIVES
+
+// The dialog as the main window configures it.
+struct MainWindowDialog : TVtSelectFolderDialog {
+  MainWindowDialog() {
+    SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+    SetTitle("");
+    SetFormWidth(-1);
+    SetFormHeight(-1);
+    SetFormWindowState(ui::WindowState::Normal);
+  }
+};
+
+HTREEITEM Drive(TVtSelectFolderForm& form, char letter) {
+  const ui::TreeView& view = form.ShellTree.View();
+  return ChildContaining(view, view.Root(), std::string("(") + letter + ":)");
+}
+
+Step SelectDrive(char letter) {
+  return [letter](TVtSelectFolderForm& form) {
+    HTREEITEM drive = Drive(form, letter);
+    ASSERT_NE(drive, nullptr) << "no drive " << letter;
+    form.ShellTree.View().Select(drive);
+  };
+}
+
+std::string FontFace(HWND control) {
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font.lfFaceName;
+}
+
+TEST(SelectFolderDialog, FirstRunShowsTheDrivesFolderExpandedAndSelected) {
+  MainWindowDialog dialog;
+  EXPECT_EQ(dialog.Options().Bits(), 0x2C2);
+  const bool confirmed =
+      RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
+                              const ui::TreeView& view = form.ShellTree.View();
+                              EXPECT_EQ(form.Caption(), "Browse for Folder");
+                              HTREEITEM root = view.Root();
+                              ASSERT_NE(root, nullptr);
+                              EXPECT_EQ(view.NextSibling(root), nullptr);
+                              EXPECT_TRUE(view.IsExpanded(root));
+                              EXPECT_EQ(view.Selected(), root);
+                              EXPECT_NE(Drive(form, 'C'), nullptr);
+                              EXPECT_NE(Drive(form, 'Z'), nullptr);
+                              // Control Panel is outside the file system.
+                              EXPECT_EQ(ChildContaining(view, root, "Control"), nullptr);
+                              EXPECT_EQ(form.VtStatusBar1.SimpleText(), "");
+                              EXPECT_FALSE(form.BtnNewFolder.IsVisible());
+                              EXPECT_FALSE(form.BtnDeleteFolder.IsVisible());
+                              EXPECT_TRUE(form.ShellTree.View().IsVisible());
+                            },
+                            ClickCancel()});
+  EXPECT_FALSE(confirmed);
+  EXPECT_TRUE(dialog.ChosenFolder().IsEmpty());
+}
+
+TEST(SelectFolderDialog, FirstRunLayoutFrameAndCaptions) {
+  MainWindowDialog dialog;
+  RunWithSteps(dialog,
+               {[](TVtSelectFolderForm& form) {
+                  const RECT client = ClientOf(form.Handle());
+                  EXPECT_EQ(client.right, 358);
+                  EXPECT_EQ(client.bottom, 325);
+                  const RECT tree = InParent(form.ShellTree.Handle());
+                  EXPECT_EQ(tree.top, 8);
+                  EXPECT_EQ(tree.left, 8);
+                  EXPECT_EQ(tree.right, 8 + form.OuterWidth() - 24);
+                  const RECT panel = InParent(form.ButtonPanel.Handle());
+                  const RECT bar = InParent(form.VtStatusBar1.Handle());
+                  EXPECT_EQ(tree.bottom, panel.top - 4);
+                  EXPECT_EQ(panel.bottom, bar.top);  // the status bar below the panel
+                  EXPECT_EQ(bar.bottom, client.bottom);
+                  EXPECT_EQ(panel.bottom - panel.top, 29);
+                  EXPECT_EQ(bar.bottom - bar.top, 19);
+                  const RECT ok = InParent(form.OkBtn.Handle());
+                  const RECT cancel = InParent(form.CancelBtn.Handle());
+                  EXPECT_EQ(cancel.right, client.right - 8);
+                  EXPECT_EQ(ok.right + 8, cancel.left);
+                  EXPECT_EQ(ok.right - ok.left, 75);
+                  EXPECT_EQ(form.OkBtn.Text(), "OK");
+                  EXPECT_EQ(form.CancelBtn.Text(), "Cancel");
+                  EXPECT_EQ(form.BtnNewFolder.Caption(), "Create Folder");
+                  EXPECT_EQ(form.BtnDeleteFolder.Caption(), "Delete");
+                  EXPECT_EQ(FontFace(form.OkBtn.Handle()), "MS Sans Serif");
+                  const LONG style = GetWindowLongA(form.Handle(), GWL_STYLE);
+                  EXPECT_NE(style & WS_THICKFRAME, 0);
+                  EXPECT_NE(style & WS_MAXIMIZEBOX, 0);
+                  EXPECT_EQ(style & WS_MINIMIZEBOX, 0);
+                  RECT outer{};
+                  GetWindowRect(form.Handle(), &outer);
+                  EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - form.OuterWidth()) / 2);
+                  EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - form.OuterHeight()) / 2);
+                },
+                ClickCancel()});
+}
+
+TEST(SelectFolderDialog, SelectingADriveShowsItsRootAndOkChoosesIt) {
+  MainWindowDialog dialog;
+  const bool confirmed = RunWithSteps(
+      dialog, {SelectDrive('C'),
+               [](TVtSelectFolderForm& form) { EXPECT_EQ(form.VtStatusBar1.SimpleText(), "C:\\"); },
+               ClickOk()});
+  EXPECT_TRUE(confirmed);
+  EXPECT_EQ(dialog.ChosenPath(), "C:\\");
+}
+
+TEST(SelectFolderDialog, EnterConfirmsTheSelectionAndEscapeCancels) {
+  MainWindowDialog dialog;
+  // Enter in the tree is the default button's.
+  EXPECT_TRUE(RunWithSteps(dialog, {SelectDrive('Z'), [](TVtSelectFolderForm& form) {
+                                      folder_testing::PressKey(form.ShellTree.Handle(), VK_RETURN);
+                                    }}));
+  EXPECT_EQ(dialog.ChosenPath(), "Z:\\");
+  EXPECT_FALSE(RunWithSteps(dialog, {SelectDrive('C'), [](TVtSelectFolderForm& form) {
+                                       folder_testing::PressKey(form.ShellTree.Handle(), VK_ESCAPE);
+                                     }}));
+  EXPECT_EQ(dialog.ChosenPath(), "Z:\\");
+}
+
+TEST(SelectFolderDialog, ConfirmingTheDrivesFolderItselfGivesAnEmptyPath) {
+  MainWindowDialog dialog;
+  EXPECT_TRUE(RunWithSteps(dialog, {ClickOk()}));
+  EXPECT_FALSE(dialog.ChosenFolder().IsEmpty());
+  EXPECT_EQ(dialog.ChosenPath(), "");
+}
+
+TEST(SelectFolderDialog, CancelEscapeAndCloseBoxKeepTheFolderButRememberTheSize) {
+  MainWindowDialog dialog;
+  ASSERT_TRUE(RunWithSteps(dialog, {SelectDrive('C'), ClickOk()}));
+  const Step resize = [](TVtSelectFolderForm& form) {
+    SetWindowPos(form.Handle(), nullptr, 0, 0, 500, 420, SWP_NOMOVE | SWP_NOZORDER);
+  };
+  EXPECT_FALSE(RunWithSteps(dialog, {SelectDrive('Z'), resize, ClickCancel()}));
+  EXPECT_EQ(dialog.ChosenPath(), "C:\\");
+  EXPECT_EQ(dialog.FormWidth(), 500);
+  EXPECT_EQ(dialog.FormHeight(), 420);
+
+  const Step escape = [](TVtSelectFolderForm& form) {
+    folder_testing::PressKey(form.ShellTree.Handle(), VK_ESCAPE);
+  };
+  const Step closeBox = [](TVtSelectFolderForm& form) {
+    PostMessageA(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  };
+  const Step grow = [](TVtSelectFolderForm& form) {
+    SetWindowPos(form.Handle(), nullptr, 0, 0, 520, 440, SWP_NOMOVE | SWP_NOZORDER);
+  };
+  EXPECT_FALSE(RunWithSteps(dialog, {SelectDrive('Z'), grow, escape}));
+  EXPECT_EQ(dialog.ChosenPath(), "C:\\");
+  EXPECT_EQ(dialog.FormWidth(), 520);
+  const Step maximize = [](TVtSelectFolderForm& form) { ShowWindow(form.Handle(), SW_MAXIMIZE); };
+  EXPECT_FALSE(RunWithSteps(dialog, {SelectDrive('Z'), maximize, closeBox}));
+  EXPECT_EQ(dialog.ChosenPath(), "C:\\");
+  // Closed maximized: the state is remembered, and the restored size as the size.
+  EXPECT_EQ(dialog.FormWindowState(), ui::WindowState::Maximized);
+  EXPECT_EQ(dialog.FormWidth(), 520);
+  EXPECT_EQ(dialog.FormHeight(), 440);
+}
+
+TEST(SelectFolderDialog, TheNextRunReopensAtTheLastSizeWithTheLastFolderSelected) {
+  MainWindowDialog dialog;
+  const Step resize = [](TVtSelectFolderForm& form) {
+    SetWindowPos(form.Handle(), nullptr, 0, 0, 480, 400, SWP_NOMOVE | SWP_NOZORDER);
+  };
+  ASSERT_TRUE(RunWithSteps(dialog, {SelectDrive('Z'), resize, ClickOk()}));
+  EXPECT_TRUE(RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
+                                      EXPECT_EQ(form.OuterWidth(), 480);
+                                      EXPECT_EQ(form.OuterHeight(), 400);
+                                      const ui::TreeView& view = form.ShellTree.View();
+                                      EXPECT_EQ(view.Selected(), Drive(form, 'Z'));
+                                      EXPECT_TRUE(view.IsExpanded(view.Root()));
+                                      EXPECT_FALSE(view.IsExpanded(view.Selected()));
+                                      EXPECT_EQ(form.VtStatusBar1.SimpleText(), "Z:\\");
+                                      // The layout follows the remembered size.
+                                      const RECT tree = InParent(form.ShellTree.Handle());
+                                      EXPECT_EQ(tree.right, 8 + 480 - 24);
+                                      const RECT cancel = InParent(form.CancelBtn.Handle());
+                                      EXPECT_EQ(cancel.right, ClientOf(form.Handle()).right - 8);
+                                      ShowWindow(form.Handle(), SW_MAXIMIZE);
+                                    },
+                                    ClickOk()}));
+  EXPECT_EQ(dialog.ChosenPath(), "Z:\\");
+  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
+                          EXPECT_TRUE(IsZoomed(form.Handle()));
+                          const RECT cancel = InParent(form.CancelBtn.Handle());
+                          EXPECT_EQ(cancel.right, ClientOf(form.Handle()).right - 8);
+                          ShowWindow(form.Handle(), SW_RESTORE);
+                        },
+                        [](TVtSelectFolderForm& form) { EXPECT_EQ(form.OuterWidth(), 480); },
+                        ClickCancel()});
+  EXPECT_EQ(dialog.FormWindowState(), ui::WindowState::Normal);
+}
+
+TEST(SelectFolderDialog, TheWindowCannotBeMadeSmallerThan366By340) {
+  MainWindowDialog dialog;
+  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
+                          MINMAXINFO limits{};
+                          limits.ptMinTrackSize = {1, 1};
+                          limits.ptMaxTrackSize = {3000, 2000};
+                          SendMessageA(form.Handle(), WM_GETMINMAXINFO, 0,
+                                       reinterpret_cast<LPARAM>(&limits));
+                          EXPECT_EQ(limits.ptMinTrackSize.x, 366);
+                          EXPECT_EQ(limits.ptMinTrackSize.y, 340);
+                          EXPECT_EQ(limits.ptMaxTrackSize.x, 3000);  // other limits untouched
+                        },
+                        ClickCancel()});
+}
+
+TEST(SelectFolderDialog, CreateAndDeleteButtonsSitAboveTheTreeAndFollowTheSelection) {
+  MainWindowDialog dialog;
+  auto options = dialog.Options();
+  options.Include(TVtSelectFolderDialogOption::sfdoCreateDeleteButtons);
+  dialog.SetOptions(options);
+  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
+                          EXPECT_TRUE(form.BtnNewFolder.IsVisible());
+                          EXPECT_TRUE(form.BtnDeleteFolder.IsVisible());
+                          const RECT button = InParent(form.BtnNewFolder.Handle());
+                          EXPECT_EQ(InParent(form.ShellTree.Handle()).top, button.bottom + 4);
+                          EXPECT_EQ(button.bottom, 29);
+                          // The drives folder has no file-system path.
+                          EXPECT_FALSE(form.BtnNewFolder.IsEnabled());
+                          EXPECT_FALSE(form.BtnDeleteFolder.IsEnabled());
+                          EXPECT_EQ(form.BtnNewFolder.ImageIndex(), 0);
+                          EXPECT_EQ(form.BtnDeleteFolder.ImageIndex(), 2);
+                          EXPECT_TRUE(form.BtnNewFolder.IsFlat());
+                        },
+                        SelectDrive('C'),
+                        [](TVtSelectFolderForm& form) {
+                          EXPECT_TRUE(form.BtnNewFolder.IsEnabled());
+                          EXPECT_TRUE(form.BtnDeleteFolder.IsEnabled());
+                        },
+                        ClickCancel()});
+
+  // A root with a path may get new folders but cannot be deleted.
+  testing_support::TempDir temp;
+  dialog.SetBaseFolder(folder_testing::LocatorOf(temp.path().string()));
+  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
+                          EXPECT_EQ(form.ShellTree.View().Selected(), form.ShellTree.View().Root());
+                          EXPECT_TRUE(form.BtnNewFolder.IsEnabled());
+                          EXPECT_FALSE(form.BtnDeleteFolder.IsEnabled());
+                        },
+                        ClickCancel()});
+}
+
+TEST(SelectFolderDialog, ButtonsLoseTheFlatLookUnlessBothHaveTheirImages) {
+  MainWindowDialog dialog;
+  app::TVtSelectFolderDialogOptions options{TVtSelectFolderDialogOption::sfdoCreateDeleteButtons,
+                                            TVtSelectFolderDialogOption::sfdoDeleteFolderIcon,
+                                            TVtSelectFolderDialogOption::sfdoReadOnly};
+  dialog.SetOptions(options);
+  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
+                          EXPECT_EQ(form.BtnNewFolder.ImageIndex(), -1);
+                          EXPECT_EQ(form.BtnDeleteFolder.ImageIndex(), 2);
+                          EXPECT_FALSE(form.BtnNewFolder.IsFlat());
+                          EXPECT_FALSE(form.BtnDeleteFolder.IsFlat());
+                          EXPECT_TRUE(form.ShellTree.ReadOnly());
+                          EXPECT_FALSE(form.ShellTree.View().HasStyle(TVS_EDITLABELS));
+                          using Tree = app::TVtShellTreeOption;
+                          const auto tree = form.ShellTree.Options();
+                          EXPECT_TRUE(tree.Contains(Tree::stoAutoFill));
+                          EXPECT_FALSE(tree.Contains(Tree::stoContextMenus));
+                          EXPECT_FALSE(tree.Contains(Tree::stoShowHidden));
+                        },
+                        ClickCancel()});
+}
+
+TEST(SelectFolderDialog, TheDefaultOptionsGiveTheTreeContextMenusAndHiddenItems) {
+  MainWindowDialog dialog;
+  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
+                          using Tree = app::TVtShellTreeOption;
+                          EXPECT_EQ(
+                              form.ShellTree.Options(),
+                              (app::TVtShellTreeOptions{Tree::stoAutoFill, Tree::stoContextMenus,
+                                                        Tree::stoShowHidden}));
+                          EXPECT_TRUE(form.ShellTree.View().HasStyle(TVS_EDITLABELS));
+                          EXPECT_TRUE(form.ShellTree.View().HasStyle(TVS_LINESATROOT));
+                          EXPECT_TRUE(form.ShellTree.View().HasStyle(TVS_SHOWSELALWAYS));
+                          EXPECT_EQ(form.ShellTree.View().Indent(), 19);
+                        },
+                        ClickCancel()});
+}
+
+TEST(SelectFolderDialog, EventsCursorAndCurrentFormDuringARun) {
+  MainWindowDialog dialog;
+  std::vector<std::string> events;
+  ui::Application& application = ui::Application::Current();
+  const int cursorBefore = application.ScreenCursor();
+  dialog.OnInitialized = [&](app::TVtShellDialog& sender) {
+    EXPECT_EQ(&sender, &dialog);
+    EXPECT_NE(dialog.CurrentForm(), nullptr);
+    EXPECT_EQ(application.ScreenCursor(), ui::kCursorHourGlass);
+    events.push_back("initialized");
+  };
+  dialog.OnFormShow = [&](ui::Window& sender) {
+    EXPECT_EQ(&sender, dialog.CurrentForm());
+    events.push_back("show");
+  };
+  dialog.OnFormClose = [&](ui::Window&) { events.push_back("close"); };
+  dialog.OnSelChange = [&](ui::Window&, LPCITEMIDLIST selection) {
+    EXPECT_NE(selection, nullptr);
+    events.push_back("selection");
+  };
+  RunWithSteps(dialog, {[&](TVtSelectFolderForm&) {
+                          EXPECT_EQ(application.ScreenCursor(), ui::kCursorDefault);
+                        },
+                        SelectDrive('C'), ClickCancel()});
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"initialized", "selection", "show", "selection", "close"}));
+  EXPECT_EQ(dialog.CurrentForm(), nullptr);
+  EXPECT_FALSE(dialog.IsRunning());
+  EXPECT_EQ(application.ScreenCursor(), cursorBefore);
+}
+
+TEST(SelectFolderDialog, RunningAgainFromInsideARunIsRefused) {
+  MainWindowDialog dialog;
+  std::string message;
+  const bool confirmed = RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
+                                                 try {
+                                                   dialog.RunModal();
+                                                 } catch (const app::DialogError& error) {
+                                                   message = error.what();
+                                                 }
+                                                 // The running run goes on.
+                                                 EXPECT_EQ(dialog.CurrentForm(), &form);
+                                                 EXPECT_TRUE(IsWindowVisible(form.Handle()));
+                                               },
+                                               SelectDrive('C'), ClickOk()});
+  EXPECT_EQ(message, "TVtSelectFolderDialog already executing");
+  EXPECT_TRUE(confirmed);
+  EXPECT_EQ(dialog.ChosenPath(), "C:\\");
+}
+
+// Opens the dialog's steps to the test.
+struct OpenDialog : MainWindowDialog {
+  using MainWindowDialog::PrepareForm;
+  using MainWindowDialog::RunForm;
+  bool failPreparation = false;
+
+ protected:
+  void PrepareForm(TVtSelectFolderForm& form) override {
+    if (failPreparation) throw std::runtime_error("preparation failed");
+    MainWindowDialog::PrepareForm(form);
+  }
+};
+
+TEST(SelectFolderDialog, ASecondFormWhileOneExistsIsRefused) {
+  OpenDialog dialog;
+  std::string message;
+  RunWithSteps(dialog, dialog,
+               {[&](TVtSelectFolderForm&) {
+                  try {
+                    dialog.RunForm();
+                  } catch (const app::DialogError& error) {
+                    message = error.what();
+                  }
+                },
+                ClickCancel()});
+  EXPECT_EQ(message, "TVtSelectFolderDialog form already active");
+}
+
+BOOL CALLBACK CountForm(HWND window, LPARAM counter) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (std::string(name) == "TVtSelectFolderForm") ++*reinterpret_cast<int*>(counter);
+  return TRUE;
+}
+
+// Other test programs may have forms of their own up at the same time.
+int FormsOfThisThread() {
+  int count = 0;
+  EnumThreadWindows(GetCurrentThreadId(), &CountForm, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+TEST(SelectFolderDialog, AFailedPreparationStillFreesTheFormAndRestoresTheCursor) {
+  OpenDialog dialog;
+  dialog.failPreparation = true;
+  const int cursorBefore = ui::Application::Current().ScreenCursor();
+  EXPECT_THROW(dialog.RunModal(), std::runtime_error);
+  EXPECT_EQ(dialog.CurrentForm(), nullptr);
+  EXPECT_FALSE(dialog.IsRunning());
+  EXPECT_EQ(ui::Application::Current().ScreenCursor(), cursorBefore);
+  EXPECT_EQ(FormsOfThisThread(), 0);
+  dialog.failPreparation = false;  // and the next run works
+  EXPECT_TRUE(RunWithSteps(dialog, dialog, {ClickOk()}));
+}
+
+TEST(SelectFolderDialog, AnErrorEscapingAHandlerReachesTheErrorBox) {
+  // The main window does not catch the dialog's errors: the window procedure hands them to
+  // the application's error box.
+  MainWindowDialog dialog;
+  folder_testing::BoxCatcher boxes;
+  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
+                          dialog.OnSelChange = nullptr;
+                          form.OnSelChange = [&](ui::Window&, LPCITEMIDLIST) { dialog.RunModal(); };
+                          form.ShellTree.View().Select(Drive(form, 'C'));
+                        },
+                        ClickCancel()});
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].caption, "Veritally");
+  EXPECT_EQ(boxes.Boxes()[0].text, "TVtSelectFolderDialog already executing.");
+}
+
+TEST(SelectFolderDialog, TheStatusBarShortensAPathThatIsTooWide) {
+  testing_support::TempDir temp;
+  const std::string deep = temp /
+                           "A folder with a rather long name\\Another long folder name\\"
+                           "Yet another folder\\Target";
+  CreateDirectoryA((temp / "A folder with a rather long name").c_str(), nullptr);
+  CreateDirectoryA((temp / "A folder with a rather long name\\Another long folder name").c_str(),
+                   nullptr);
+  CreateDirectoryA(
+      (temp / "A folder with a rather long name\\Another long folder name\\Yet another folder")
+          .c_str(),
+      nullptr);
+  ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+  MainWindowDialog dialog;
+  dialog.ChosenFolder() = folder_testing::LocatorOf(deep);
+  std::string narrow;
+  std::string wide;
+  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
+                          narrow = form.VtStatusBar1.SimpleText();
+                          ShowWindow(form.Handle(), SW_MAXIMIZE);
+                        },
+                        [&](TVtSelectFolderForm& form) {
+                          wide = form.VtStatusBar1.SimpleText();
+                          ShowWindow(form.Handle(), SW_RESTORE);
+                        },
+                        ClickCancel()});
+  EXPECT_EQ(wide, deep);
+  EXPECT_EQ(narrow.rfind("C:\\...\\", 0), 0u) << narrow;
+  EXPECT_EQ(narrow.substr(narrow.size() - 7), "\\Target") << narrow;
+  EXPECT_LT(narrow.size(), deep.size());
+}
+
+}  // namespace

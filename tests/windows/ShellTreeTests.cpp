@@ -1,0 +1,436 @@
+// The shell folder tree and the shell locator on the real shell namespace: what a tree lists
+// under which options, the walk to a preset folder, new folders and their warnings, the
+// shell's context menu and delete verb, in-place renaming; the locator's copies and layout
+// data.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/VtSelectFolderDialog.h"
+#include "tests/support/TestFiles.h"
+#include "tests/windows/FolderDialogDriver.h"
+#include "ui/Pidl.h"
+
+namespace {
+
+using app::TVtSelectFolderDialog;
+using app::TVtSelectFolderDialogOption;
+using app::TVtSelectFolderForm;
+using app::TVtShellLocator;
+using folder_testing::BoxCatcher;
+using folder_testing::ChildContaining;
+using folder_testing::Children;
+using folder_testing::ClickCancel;
+using folder_testing::ClickOk;
+using folder_testing::ClickToolButton;
+using folder_testing::LocatorOf;
+using folder_testing::RunWithSteps;
+using folder_testing::Step;
+using testing_support::TempDir;
+
+constexpr uint8_t kDrivesFolder = 0x11;  // CSIDL_DRIVES
+
+bool IsDirectory(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::vector<std::string> Labels(const ui::TreeView& view, HTREEITEM parent) {
+  std::vector<std::string> labels;
+  for (HTREEITEM child : Children(view, parent))
+    labels.push_back(view.ItemText(child));
+  return labels;
+}
+
+bool Has(const std::vector<std::string>& labels, const std::string& label) {
+  return std::find(labels.begin(), labels.end(), label) != labels.end();
+}
+
+// A dialog rooted at a folder of its own, with the given options added to the defaults.
+struct FolderDialog : TVtSelectFolderDialog {
+  explicit FolderDialog(const std::string& root,
+                        std::initializer_list<TVtSelectFolderDialogOption> extra = {}) {
+    SetBaseFolder(LocatorOf(root));
+    auto options = Options();
+    for (auto option : extra)
+      options.Include(option);
+    SetOptions(options);
+  }
+};
+
+// The labels below the root of a run's tree.
+std::vector<std::string> RootLabels(TVtSelectFolderDialog& dialog) {
+  std::vector<std::string> labels;
+  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
+                          const ui::TreeView& view = form.ShellTree.View();
+                          labels = Labels(view, view.Root());
+                        },
+                        ClickCancel()});
+  return labels;
+}
+
+TEST(ShellLocator, CopiesAreDeepAndSpecialFoldersResolveOnFirstUse) {
+  TVtShellLocator drives = TVtShellLocator::FromSpecialFolder(kDrivesFolder);
+  EXPECT_EQ(drives.GetKind(), TVtShellLocator::Kind::SpecialFolder);
+  ASSERT_NE(drives.IdList(), nullptr);
+  EXPECT_EQ(ui::PidlItemCount(drives.IdList()), 1u);
+  TVtShellLocator copy = drives;
+  EXPECT_EQ(copy.GetKind(), TVtShellLocator::Kind::SpecialFolder);
+  EXPECT_EQ(copy.SpecialFolder(), kDrivesFolder);
+  ASSERT_NE(copy.IdList(), nullptr);
+  EXPECT_NE(copy.IdList(), drives.IdList());
+  EXPECT_TRUE(ui::PidlBytesEqual(copy.IdList(), drives.IdList()));
+  drives.SetIdList(nullptr);
+  EXPECT_TRUE(drives.IsEmpty());
+  EXPECT_NE(copy.IdList(), nullptr);  // the copy does not share the list
+}
+
+TEST(ShellLocator, LayoutDataRoundTrips) {
+  TVtShellLocator locator;
+  ASSERT_TRUE(locator.LoadDesignData({0x01, 0x11}));
+  EXPECT_EQ(locator.GetKind(), TVtShellLocator::Kind::SpecialFolder);
+  EXPECT_EQ(locator.SpecialFolder(), 0x11);
+  EXPECT_EQ(locator.SaveDesignData(), (std::vector<uint8_t>{0x01, 0x11}));
+
+  // A list is stored as its byte count and bytes, terminator included.
+  const TVtShellLocator drives =
+      TVtShellLocator::FromIdList(TVtShellLocator::FromSpecialFolder(kDrivesFolder).IdList());
+  const std::vector<uint8_t> data = drives.SaveDesignData();
+  const size_t size = ui::PidlSize(drives.IdList()) + 2;
+  ASSERT_EQ(data.size(), 5 + size);
+  EXPECT_EQ(data[0], 0);
+  EXPECT_EQ(data[1], size);
+  TVtShellLocator loaded;
+  ASSERT_TRUE(loaded.LoadDesignData(data));
+  EXPECT_EQ(loaded.GetKind(), TVtShellLocator::Kind::IdList);
+  EXPECT_TRUE(ui::PidlBytesEqual(loaded.IdList(), drives.IdList()));
+
+  // A count of 0 is the desktop's special folder.
+  ASSERT_TRUE(loaded.LoadDesignData({0x00, 0, 0, 0, 0}));
+  EXPECT_EQ(loaded.GetKind(), TVtShellLocator::Kind::SpecialFolder);
+  EXPECT_EQ(loaded.SpecialFolder(), 0);
+
+  // Truncated or inconsistent data is refused and changes nothing.
+  std::vector<uint8_t> truncated = data;
+  truncated.pop_back();
+  EXPECT_FALSE(loaded.LoadDesignData(truncated));
+  std::vector<uint8_t> overlong = data;
+  overlong[5] = 0xFF;  // the first item claims more bytes than there are
+  EXPECT_FALSE(loaded.LoadDesignData(overlong));
+  EXPECT_FALSE(loaded.LoadDesignData({0x02, 0x11}));
+  EXPECT_FALSE(loaded.LoadDesignData({}));
+  EXPECT_EQ(loaded.SpecialFolder(), 0);
+}
+
+TEST(ShellTree, VirtualFoldersAreListedOnlyWithTheirOption) {
+  TVtSelectFolderDialog dialog;
+  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+  const auto plain = RootLabels(dialog);
+  auto options = dialog.Options();
+  options.Include(TVtSelectFolderDialogOption::sfdoVirtualFolders);
+  dialog.SetOptions(options);
+  const auto all = RootLabels(dialog);
+  EXPECT_EQ(all.size(), plain.size() + 1);
+  EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& label) {
+    return label.find("Control") != std::string::npos;
+  }));
+}
+
+TEST(ShellTree, HiddenFoldersAndFilesFollowTheirOptions) {
+  TempDir temp;
+  ASSERT_TRUE(CreateDirectoryA((temp / "visible").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((temp / "secret").c_str(), nullptr));
+  ASSERT_TRUE(SetFileAttributesA((temp / "secret").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  testing_support::WriteFile(temp / "file.txt", "x");
+
+  FolderDialog dialog(temp.path().string());  // the defaults show hidden items
+  auto labels = RootLabels(dialog);
+  EXPECT_TRUE(Has(labels, "visible"));
+  EXPECT_TRUE(Has(labels, "secret"));
+  EXPECT_EQ(labels.size(), 2u);  // no files
+
+  auto options = dialog.Options();
+  options.Exclude(TVtSelectFolderDialogOption::sfdoShowHidden);
+  options.Include(TVtSelectFolderDialogOption::sfdoIncludeNonFolders);
+  dialog.SetOptions(options);
+  labels = RootLabels(dialog);
+  EXPECT_TRUE(Has(labels, "visible"));
+  EXPECT_FALSE(Has(labels, "secret"));
+  EXPECT_TRUE(std::any_of(labels.begin(), labels.end(),
+                          [](const std::string& label) { return label.rfind("file", 0) == 0; }));
+}
+
+TEST(ShellTree, TheItemFilterLeavesItemsOut) {
+  TempDir temp;
+  ASSERT_TRUE(CreateDirectoryA((temp / "keep").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((temp / "drop").c_str(), nullptr));
+  FolderDialog dialog(temp.path().string());
+  int asked = 0;
+  dialog.OnAddItem = [&](IShellFolder* folder, LPCITEMIDLIST parent, LPCITEMIDLIST item,
+                         ULONG attributes, bool& accept) {
+    ++asked;
+    EXPECT_NE(folder, nullptr);
+    EXPECT_NE(parent, nullptr);
+    EXPECT_NE(attributes & SFGAO_FOLDER, 0u);
+    STRRET name{};
+    char text[MAX_PATH] = {};
+    folder->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &name);
+    StrRetToBufA(&name, item, text, sizeof text);
+    accept = std::string(text).find("drop") == std::string::npos;
+  };
+  const auto labels = RootLabels(dialog);
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(labels, std::vector<std::string>{"keep"});
+}
+
+TEST(ShellTree, APresetFolderIsReachedThroughItsParentsAndAMissingStepBeeps) {
+  TempDir temp;
+  const std::string parent = temp / "outer";
+  const std::string child = temp / "outer\\inner";
+  ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(child.c_str(), nullptr));
+  TVtSelectFolderDialog dialog;
+  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+  dialog.ChosenFolder() = LocatorOf(child);
+  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
+                          const ui::TreeView& view = form.ShellTree.View();
+                          HTREEITEM selected = view.Selected();
+                          EXPECT_EQ(view.ItemText(selected), "inner");
+                          EXPECT_FALSE(view.IsExpanded(selected));
+                          EXPECT_TRUE(view.IsExpanded(view.Parent(selected)));
+                          EXPECT_EQ(form.ShellTree.NodeData(selected)->path, child);
+                          EXPECT_EQ(form.VtStatusBar1.SimpleText().substr(0, 3), "C:\\");
+                        },
+                        ClickCancel()});
+
+  // The folder is gone: the walk stops at its parent, which is selected.
+  ASSERT_TRUE(RemoveDirectoryA(child.c_str()));
+  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
+                          const ui::TreeView& view = form.ShellTree.View();
+                          EXPECT_EQ(view.ItemText(view.Selected()), "outer");
+                          EXPECT_EQ(form.ShellTree.NodeData(view.Selected())->path, parent);
+                        },
+                        ClickOk()});
+  EXPECT_EQ(dialog.ChosenPath(), parent);
+}
+
+TEST(ShellTree, CreateFolderMakesNewFolderThenNewFolder2AndEditsItsLabel) {
+  TempDir temp;
+  FolderDialog dialog(temp.path().string(), {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
+  std::string edited;
+  // The new folder's label is read at once: under a busy display another program's window
+  // can take the focus, which ends the edit.
+  const Step createAndEdit = [&](TVtSelectFolderForm& form) {
+    ClickToolButton(form.BtnNewFolder);
+    const ui::TreeView& view = form.ShellTree.View();
+    HWND edit = view.EditControl();
+    ASSERT_NE(edit, nullptr) << "no label being edited";
+    edited = folder_testing::EditText(edit);
+    EXPECT_EQ(view.Parent(view.Selected()), nullptr) << "the root stays selected";
+    // Enter and Escape belong to the editor: Escape ends the edit, not the form.
+    folder_testing::PressKey(edit, VK_ESCAPE);
+  };
+  RunWithSteps(dialog, {createAndEdit,
+                        [&](TVtSelectFolderForm& form) {
+                          EXPECT_EQ(edited, "New Folder");
+                          EXPECT_EQ(form.ShellTree.View().EditControl(), nullptr);
+                          EXPECT_EQ(form.ModalResult(), 0);
+                        },
+                        createAndEdit,
+                        [&](TVtSelectFolderForm& form) {
+                          EXPECT_EQ(edited, "New Folder (2)");
+                          const ui::TreeView& view = form.ShellTree.View();
+                          EXPECT_EQ(Labels(view, view.Root()),
+                                    (std::vector<std::string>{"New Folder", "New Folder (2)"}));
+                        },
+                        ClickCancel()});
+  EXPECT_TRUE(IsDirectory(temp / "New Folder"));
+  EXPECT_TRUE(IsDirectory(temp / "New Folder (2)"));
+}
+
+TEST(ShellTree, ALabelEditedInPlaceRenamesTheFolder) {
+  TempDir temp;
+  ASSERT_TRUE(CreateDirectoryA((temp / "before").c_str(), nullptr));
+  FolderDialog dialog(temp.path().string());
+  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
+                          ui::TreeView& view = form.ShellTree.View();
+                          HTREEITEM item = ChildContaining(view, view.Root(), "before");
+                          ASSERT_NE(item, nullptr);
+                          view.Select(item);
+                          SetFocus(view.Handle());
+                          HWND edit = view.EditLabel(item);
+                          ASSERT_NE(edit, nullptr);
+                          SetWindowTextA(edit, "after");
+                          folder_testing::PressKey(edit, VK_RETURN);
+                        },
+                        [&](TVtSelectFolderForm& form) {
+                          const ui::TreeView& view = form.ShellTree.View();
+                          EXPECT_EQ(form.ModalResult(), 0) << "Enter ended the edit only";
+                          EXPECT_EQ(view.ItemText(view.Selected()), "after");
+                          EXPECT_EQ(form.ShellTree.NodeData(view.Selected())->path, temp / "after");
+                          EXPECT_EQ(form.VtStatusBar1.SimpleText().substr(0, 3), "C:\\");
+                        },
+                        ClickOk()});
+  EXPECT_TRUE(IsDirectory(temp / "after"));
+  EXPECT_FALSE(IsDirectory(temp / "before"));
+  EXPECT_EQ(dialog.ChosenPath(), temp / "after");
+}
+
+TEST(ShellTree, AFolderThatCannotBeCreatedIsReportedOncePerSeries) {
+  TempDir temp;
+  const std::string gone = temp / "gone";
+  ASSERT_TRUE(CreateDirectoryA(gone.c_str(), nullptr));
+  FolderDialog dialog(gone, {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
+  BoxCatcher boxes;
+  bool created = true;
+  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
+                          ASSERT_TRUE(RemoveDirectoryA(gone.c_str()));
+                          created = form.ShellTree.CreateNewFolder();
+                        },
+                        ClickCancel()});
+  EXPECT_FALSE(created);
+  ASSERT_EQ(boxes.Boxes().size(), 2u);
+  // The system's own text ("The system cannot find the path specified." on Windows, "Path not
+  // found." under Wine).
+  char system[256] = {};
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                 ERROR_PATH_NOT_FOUND, 0, system, sizeof system, nullptr);
+  std::string reason = std::string("\r\n\r\n") + system;
+  while (reason.back() == '\n' || reason.back() == '\r')
+    reason.pop_back();
+  ASSERT_GT(reason.size(), 8u);
+  EXPECT_EQ(boxes.Boxes()[0].caption, "Warning");
+  EXPECT_EQ(boxes.Boxes()[0].text.substr(0, 42), "Unable to create the folder 'New Folder'\r\n");
+  EXPECT_EQ(boxes.Boxes()[0].text, "Unable to create the folder 'New Folder'" + reason);
+  EXPECT_EQ(boxes.Boxes()[1].text, "Unable to create the folder 'fldr'" + reason);
+}
+
+TEST(ShellTree, WhenEveryNameIsTakenTheNameClashIsReported) {
+  TempDir temp;
+  for (int number = 1; number <= 50; ++number) {
+    const std::string suffix = number == 1 ? "" : std::to_string(number);
+    ASSERT_TRUE(CreateDirectoryA(
+        (temp / ("New Folder" + (number == 1 ? "" : " (" + suffix + ")"))).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((temp / ("fldr" + suffix)).c_str(), nullptr));
+  }
+  FolderDialog dialog(temp.path().string(), {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
+  BoxCatcher boxes;
+  bool created = true;
+  RunWithSteps(dialog,
+               {[&](TVtSelectFolderForm& form) { created = form.ShellTree.CreateNewFolder(); },
+                ClickCancel()});
+  EXPECT_FALSE(created);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].caption, "Warning");
+  EXPECT_EQ(boxes.Boxes()[0].text.rfind("Unable to create the folder 'New Folder'\r\n\r\n", 0), 0u)
+      << boxes.Boxes()[0].text;
+  EXPECT_GT(boxes.Boxes()[0].text.size(), 45u);  // the system's text for "already exists"
+
+  // With one name free the fldr series is used.
+  ASSERT_TRUE(RemoveDirectoryA((temp / "fldr7").c_str()));
+  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
+                          created = form.ShellTree.CreateNewFolder();
+                          form.ShellTree.View().EndEditLabel(true);
+                        },
+                        ClickCancel()});
+  EXPECT_TRUE(created);
+  EXPECT_TRUE(IsDirectory(temp / "fldr7"));
+}
+
+TEST(ShellTree, DeleteHandsTheFolderToTheShellAndRefreshes) {
+  TempDir temp;
+  ASSERT_TRUE(CreateDirectoryA((temp / "victim").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((temp / "keeper").c_str(), nullptr));
+  FolderDialog dialog(temp.path().string(), {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
+  BoxCatcher confirmations(IDYES);
+  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
+                          ui::TreeView& view = form.ShellTree.View();
+                          // The root itself is never handed to the shell.
+                          form.ShellTree.InvokeVerb(view.Root(), "delete");
+                          view.Select(ChildContaining(view, view.Root(), "victim"));
+                          EXPECT_TRUE(form.BtnDeleteFolder.IsEnabled());
+                          ClickToolButton(form.BtnDeleteFolder);
+                        },
+                        [](TVtSelectFolderForm& form) {
+                          const ui::TreeView& view = form.ShellTree.View();
+                          EXPECT_EQ(Labels(view, view.Root()), std::vector<std::string>{"keeper"});
+                        },
+                        ClickCancel()});
+  // The shell asked first, in its own box ("Confirm Folder Delete" on Windows, "Confirm
+  // folder deletion" under Wine).
+  ASSERT_EQ(confirmations.Boxes().size(), 1u);
+  EXPECT_EQ(confirmations.Boxes()[0].caption.rfind("Confirm", 0), 0u)
+      << confirmations.Boxes()[0].caption;
+  EXPECT_FALSE(IsDirectory(temp / "victim"));
+  EXPECT_TRUE(IsDirectory(temp / "keeper"));
+  EXPECT_TRUE(IsDirectory(temp.path().string()));
+}
+
+// Closes the open popup menu once it is up, noting how many items it had.
+int menuItems = -1;
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND menu = FindWindowA("#32768", nullptr);
+  if (menu == nullptr) return;
+  KillTimer(nullptr, timer);
+  HMENU items = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
+  menuItems = items != nullptr ? GetMenuItemCount(items) : 0;
+  EndMenu();
+}
+
+TEST(ShellTree, TheContextMenuIsTheShellsOwnAndNeedsItsOption) {
+  TVtSelectFolderDialog dialog;
+  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+  const Step openMenu = [](TVtSelectFolderForm& form) {
+    ui::TreeView& view = form.ShellTree.View();
+    view.Select(ChildContaining(view, view.Root(), "(C:)"));
+    menuItems = -1;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CloseMenu);
+    // Shift+F10 and the menu key send this with no position: the selected item's menu.
+    SendMessageA(view.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view.Handle()),
+                 MAKELPARAM(-1, -1));
+    KillTimer(nullptr, timer);
+  };
+  RunWithSteps(dialog, {openMenu, ClickCancel()});
+  EXPECT_GT(menuItems, 0);
+
+  auto options = dialog.Options();
+  options.Exclude(TVtSelectFolderDialogOption::sfdoContextMenus);
+  dialog.SetOptions(options);
+  RunWithSteps(dialog, {openMenu, ClickCancel()});
+  EXPECT_EQ(menuItems, -1);
+}
+
+TEST(ShellTree, DropRegistrationFollowsItsOption) {
+  TVtSelectFolderDialog dialog;
+  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+  const auto registered = [](TVtSelectFolderForm& form) {
+    // The system keeps a registered target in this property of the window.
+    return GetPropA(form.ShellTree.Handle(), "OleDropTargetInterface") != nullptr;
+  };
+  bool withOption = false;
+  bool withoutOption = true;
+  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) { withoutOption = registered(form); },
+                        ClickCancel()});
+  auto options = dialog.Options();
+  options.Include(TVtSelectFolderDialogOption::sfdoOleDrop);
+  options.Include(TVtSelectFolderDialogOption::sfdoOleDrag);
+  dialog.SetOptions(options);
+  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
+                          withOption = registered(form);
+                          using Tree = app::TVtShellTreeOption;
+                          EXPECT_TRUE(form.ShellTree.Options().Contains(Tree::stoOleDrag));
+                        },
+                        ClickCancel()});
+  EXPECT_TRUE(withOption);
+  EXPECT_FALSE(withoutOption);
+}
+
+}  // namespace
