@@ -24,7 +24,8 @@ bool FileSize64ByName(const std::string& path, uint64_t& size) {
 // beyond the range are never fed.
 bool HashFileBytes(HashContext* context, const std::string& path, int32_t start, uint64_t length) {
   platform::File file = platform::File::OpenForRead(path);
-  if (!file.IsOpen() || !file.SeekFromStart(start)) return false;
+  // A file just opened is at its start already; the seek would be one system call a file.
+  if (!file.IsOpen() || (start != 0 && !file.SeekFromStart(start))) return false;
 
   uint8_t buffer[platform::kReadChunk];
   uint64_t fed = 0;

@@ -51,10 +51,18 @@ bool SortsBefore(const DirectoryEntry& a, const DirectoryEntry& b) {
   return n < m;
 }
 
-// What the walk sees of one name: nothing (hidden or system), a folder or a file.
-bool Classify(int dirFd, const char* name, DirectoryEntry& entry) {
+// What the walk sees of one name: nothing (hidden or system), a folder or a file. The type
+// the directory itself records spares a stat call for most entries; a link, or a file system
+// that records no types, is asked with stat, which follows links.
+bool Classify(int dirFd, const dirent& item, DirectoryEntry& entry) {
+  const char* name = item.d_name;
   if (name[0] == '.') return false;
   entry.Name = name;
+  if (item.d_type == DT_DIR || item.d_type == DT_REG) {
+    entry.IsDirectory = item.d_type == DT_DIR;
+    return true;
+  }
+  if (item.d_type != DT_LNK && item.d_type != DT_UNKNOWN) return false;  // device, FIFO, socket
   struct stat info;
   if (fstatat(dirFd, name, &info, 0) != 0) {
     entry.IsDirectory = false;  // a dangling link: listed, and then it cannot be opened
@@ -87,7 +95,7 @@ bool DirectorySearch::First(const std::string& folder) {
   }
   while (const dirent* item = readdir(stream.Get())) {
     DirectoryEntry entry;
-    if (Classify(dirfd(stream.Get()), item->d_name, entry)) state->entries.push_back(entry);
+    if (Classify(dirfd(stream.Get()), *item, entry)) state->entries.push_back(entry);
   }
   std::sort(state->entries.begin(), state->entries.end(), SortsBefore);
   state_ = std::move(state);

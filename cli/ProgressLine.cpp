@@ -1,0 +1,58 @@
+#include "cli/ProgressLine.h"
+
+#include "cli/Console.h"
+
+namespace cli {
+
+ProgressLine::ProgressLine()
+    : enabled_(IsTerminal(Stream::Err)), nextDraw_(Clock::now() + kInterval) {}
+
+bool ProgressLine::Take(const std::string& text) {
+  if (!enabled_) return false;
+  text_ = text;
+  const Clock::time_point now = Clock::now();
+  if (now < nextDraw_) return false;
+  nextDraw_ = now + kInterval;
+  return true;
+}
+
+// The text as one line that fits in columns - 1 (a full line would wrap on some terminals and
+// the next "\r" would then overwrite only its last part). Line breaks show as blanks and other
+// control characters as "?", so a file name cannot move the cursor.
+std::string ProgressLine::FittedText(size_t columns, size_t& shown) const {
+  std::string line;
+  shown = 0;
+  for (const char c : text_) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool starts = StartsCharacter(byte);
+    if (starts && shown + 1 >= columns) break;
+    if (c == '\n') {
+      line += ' ';
+    } else if (byte < 0x20 || byte == 0x7F) {
+      line += '?';
+    } else {
+      line += c;
+    }
+    if (starts) ++shown;
+  }
+  return line;
+}
+
+void ProgressLine::Draw() {
+  if (!enabled_) return;
+  size_t shown = 0;
+  std::string line = "\r" + FittedText(TerminalColumns(Stream::Err), shown);
+  if (shown < shownColumns_) line.append(shownColumns_ - shown, ' ');
+  WriteBytes(Stream::Err, line);
+  shownColumns_ = shown;
+  shown_ = true;
+}
+
+void ProgressLine::Erase() {
+  if (!Shown()) return;
+  WriteBytes(Stream::Err, "\r" + std::string(shownColumns_, ' ') + "\r");
+  shownColumns_ = 0;
+  shown_ = false;
+}
+
+}  // namespace cli

@@ -1,0 +1,35 @@
+// How a task ended, read from what it showed its window: the log lines, the message box and
+// the error box. The tasks' texts are fixed, and every line that names a file starts with a
+// fixed prefix, so no file name can pass for an outcome.
+#pragma once
+
+#include <string>
+
+#include "cli/ExitCode.h"
+
+namespace cli {
+
+enum class TaskKind { Generation, Verification };
+
+class TaskOutcome {
+ public:
+  explicit TaskOutcome(TaskKind kind) : kind_(kind) {}
+
+  void SawLogLine(const std::string& line);
+  void SawMessageBox() { boxShown_ = true; }
+  void SawErrorBox() { boxShown_ = true; }
+
+  ExitCode Code() const;
+
+ private:
+  void SawGenerationLine(const std::string& line);
+  void SawVerificationLine(const std::string& line);
+
+  TaskKind kind_;
+  bool aborted_ = false;
+  bool boxShown_ = false;     // "No files to work with!", or an error that ended the task
+  bool completed_ = false;    // the checkfile was saved; every listed file was tested
+  bool filesFailed_ = false;  // a file left out of the checkfile, mismatched or not tested
+};
+
+}  // namespace cli
