@@ -31,9 +31,18 @@ class DirectorySearch {
   DirectorySearch(const DirectorySearch&) = delete;
   DirectorySearch& operator=(const DirectorySearch&) = delete;
 
+  // Why First found no entry.
+  enum class Failure {
+    NothingVisible,  // the folder holds no entry that the search returns
+    CannotList,      // missing, not a folder, not readable, in use, or its path is too long
+    AlreadyOnWalk,   // it is being searched further up the walk already (a link loop)
+  };
+
   // Starts the search of folder (without a trailing separator). False, with nothing held, when
-  // there is no first entry: the folder does not exist, cannot be read or shows nothing.
+  // there is no first entry; FirstFailure() then says why, and for CannotList the system error
+  // is left available.
   bool First(const std::string& folder);
+  Failure FirstFailure() const { return failure_; }
   // Moves to the next entry; false, with nothing held, at the end.
   bool Next();
   // The current entry; valid after First or Next returned true.
@@ -42,8 +51,13 @@ class DirectorySearch {
   void Close();
 
  private:
+  // The backend's search (win32/ or posix/DirectorySearch.cpp); sets failure_ when it finds no
+  // first entry.
+  bool Start(const std::string& folder);
+
   struct State;  // the backend's handle or entry list
   const DirectorySearch* parent_;
+  Failure failure_ = Failure::NothingVisible;
   std::unique_ptr<State> state_;
   DirectoryEntry entry_;
 };

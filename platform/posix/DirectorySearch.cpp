@@ -75,15 +75,20 @@ struct DirectorySearch::State {
 DirectorySearch::DirectorySearch(const DirectorySearch* parent) : parent_(parent) {}
 DirectorySearch::~DirectorySearch() = default;
 
-bool DirectorySearch::First(const std::string& folder) {
-  Close();
+bool DirectorySearch::Start(const std::string& folder) {
   const DirectoryStream stream(folder);
   struct stat info;
-  if (stream.Get() == nullptr || fstat(dirfd(stream.Get()), &info) != 0) return false;
+  if (stream.Get() == nullptr || fstat(dirfd(stream.Get()), &info) != 0) {
+    failure_ = Failure::CannotList;
+    return false;
+  }
   auto state = std::make_unique<State>();
   state->identity = {info.st_dev, info.st_ino};
   for (const DirectorySearch* above = parent_; above != nullptr; above = above->parent_) {
-    if (above->state_ && above->state_->identity == state->identity) return false;
+    if (above->state_ && above->state_->identity == state->identity) {
+      failure_ = Failure::AlreadyOnWalk;
+      return false;
+    }
   }
   while (const dirent* item = readdir(stream.Get())) {
     DirectoryEntry entry;
@@ -91,6 +96,7 @@ bool DirectorySearch::First(const std::string& folder) {
   }
   std::sort(state->entries.begin(), state->entries.end(), SortsBefore);
   state_ = std::move(state);
+  failure_ = Failure::NothingVisible;
   return Next();
 }
 

@@ -51,14 +51,20 @@ intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
 
 }  // namespace
 
-File File::OpenForRead(const std::string& path) {
-  return File(OpenPlainFile(path, O_RDONLY, F_RDLCK));
+intptr_t File::NativeOpenForRead(const std::string& path) {
+  return OpenPlainFile(path, O_RDONLY, F_RDLCK);
 }
 
-File File::CreateForWrite(const std::string& path) {
-  File file(OpenPlainFile(path, O_WRONLY | O_CREAT, F_WRLCK));
-  if (file.IsOpen() && ftruncate(AsFd(file.handle_), 0) != 0) file.Close();
-  return file;
+// Truncated only once the lock is held, so a checkfile in use elsewhere stays as it was.
+intptr_t File::NativeCreateForWrite(const std::string& path) {
+  const intptr_t fd = OpenPlainFile(path, O_WRONLY | O_CREAT, F_WRLCK);
+  if (fd >= 0 && ftruncate(AsFd(fd), 0) != 0) {
+    const int error = errno;
+    close(AsFd(fd));
+    errno = error;
+    return -1;
+  }
+  return fd;
 }
 
 uint32_t File::SizeLow32() const {
@@ -77,7 +83,7 @@ bool File::SeekFromStart(int32_t offset) {
   return lseek(AsFd(handle_), offset, SEEK_SET) != static_cast<off_t>(-1);
 }
 
-bool File::Read(void* buffer, uint32_t count, uint32_t& done) {
+bool File::NativeRead(void* buffer, uint32_t count, uint32_t& done) {
   ssize_t got;
   do {
     got = read(AsFd(handle_), buffer, count);
@@ -86,7 +92,7 @@ bool File::Read(void* buffer, uint32_t count, uint32_t& done) {
   return got >= 0;
 }
 
-bool File::Write(const void* buffer, uint32_t count, uint32_t& done) {
+bool File::NativeWrite(const void* buffer, uint32_t count, uint32_t& done) {
   ssize_t put;
   do {
     put = write(AsFd(handle_), buffer, count);
@@ -95,8 +101,8 @@ bool File::Write(const void* buffer, uint32_t count, uint32_t& done) {
   return put >= 0;
 }
 
-void File::Close() {
-  if (IsOpen()) close(AsFd(Detach()));
+void File::NativeClose() {
+  close(AsFd(Detach()));
 }
 
 bool DeleteFileAt(const std::string& path) {

@@ -61,10 +61,21 @@ struct DirectorySearch::State {
 DirectorySearch::DirectorySearch(const DirectorySearch* parent) : parent_(parent) {}
 DirectorySearch::~DirectorySearch() = default;
 
-bool DirectorySearch::First(const std::string& folder) {
+bool DirectorySearch::Start(const std::string& folder) {
   state_ = std::make_unique<State>();
   state_->handle.Attach(FindFirstFileA(JoinPath(folder, "*.*").c_str(), &state_->data));
-  if (SkipToVisible(state_->handle, state_->data, state_->handle.IsOpen(), entry_)) return true;
+  if (!state_->handle.IsOpen()) {
+    // A drive root with nothing on it has no first entry; anything else is a failure.
+    const DWORD error = GetLastError();
+    failure_ = error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES
+                   ? Failure::NothingVisible
+                   : Failure::CannotList;
+    Close();
+    SetLastError(error);
+    return false;
+  }
+  if (SkipToVisible(state_->handle, state_->data, true, entry_)) return true;
+  failure_ = Failure::NothingVisible;
   Close();
   return false;
 }
