@@ -367,7 +367,7 @@ TEST(Generation, PassesFifosAndDoesNotFollowALinkLoop) {
 
   EXPECT_EQ(window.log,
             (Lines{"File: dangling", "Could not open file", "Folder: " + (dir / "sub"),
-                   "File: a.txt", "Folder: " + (dir / "sub/loop"),
+                   "File: a.txt", "Folder: " + (dir / "sub/loop"), checkfile::kLinkLoopText,
                    "Operation complete.  Check file saved to " + (dir / "VRTLY-sums.MD5")}));
 }
 
