@@ -5,10 +5,10 @@
 //
 // POSIX: the entries sorted by name, compared byte for byte after upper-casing (the order of
 // Windows' file systems, so a tree gives the same checkfile on both). A name starting with "."
-// is hidden; an entry that is neither a regular file nor a directory (device, FIFO, socket)
-// counts as a system entry. Symbolic links are followed; a dangling one is returned as a file
-// (which then cannot be opened). A folder that is already being searched further up the walk
-// (a link loop) yields nothing.
+// is hidden. Symbolic links are followed. Everything that is not a directory is returned as a
+// file: a device, FIFO or socket, and a dangling link, then cannot be opened, so the walk
+// reports it instead of passing over it. A folder that is already being searched further up
+// the walk (a link loop) yields nothing (FirstFailure() says so).
 #pragma once
 
 #include <memory>

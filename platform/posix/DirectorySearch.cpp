@@ -51,17 +51,16 @@ bool SortsBefore(const DirectoryEntry& a, const DirectoryEntry& b) {
   return n < m;
 }
 
-// What the walk sees of one name: nothing (hidden or system), a folder or a file.
+// What the walk sees of one name: nothing (hidden), a folder or a file. Everything that is not
+// a folder is a file to the walk: a device, a FIFO, a socket or a dangling link then fails to
+// open (File never opens them, so nothing blocks) and is logged as such, rather than missing
+// from the checkfile without a word.
 bool Classify(int dirFd, const char* name, DirectoryEntry& entry) {
   if (name[0] == '.') return false;
   entry.Name = name;
   struct stat info;
-  if (fstatat(dirFd, name, &info, 0) != 0) {
-    entry.IsDirectory = false;  // a dangling link: listed, and then it cannot be opened
-    return true;
-  }
-  entry.IsDirectory = S_ISDIR(info.st_mode);
-  return entry.IsDirectory || S_ISREG(info.st_mode);
+  entry.IsDirectory = fstatat(dirFd, name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+  return true;
 }
 
 }  // namespace

@@ -25,9 +25,21 @@ bool LockWholeFile(int fd, short type) {
   return errno != EAGAIN && errno != EACCES;
 }
 
-// Opens without blocking (a FIFO would otherwise wait for its other end), then admits plain
-// files only, with the lock of the given type.
+// The error for an entry that is not a plain file.
+int NotPlainFileError(const struct stat& info) {
+  return S_ISDIR(info.st_mode) ? EISDIR : EACCES;
+}
+
+// Admits plain files only, with the lock of the given type. Anything else that exists is turned
+// away before it is opened: opening a device can act on it (a tape rewinds when closed, a
+// serial line changes state). The open itself does not block (a FIFO would otherwise wait for
+// its other end) and the type is checked again on what was opened, in case the name changed
+// hands in between.
 intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
+  if (struct stat before; stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode)) {
+    errno = NotPlainFileError(before);
+    return -1;
+  }
   const int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return -1;
   struct stat info;
@@ -35,7 +47,7 @@ intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
   if (fstat(fd, &info) != 0) {
     error = errno;
   } else if (!S_ISREG(info.st_mode)) {
-    error = S_ISDIR(info.st_mode) ? EISDIR : EACCES;
+    error = NotPlainFileError(info);
   } else if (!LockWholeFile(fd, lockType)) {
     error = EBUSY;
   } else if (fcntl(fd, F_SETFL, flags) != 0) {
