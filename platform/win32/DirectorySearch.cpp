@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/Path.h"
 
 namespace platform {
@@ -37,12 +39,42 @@ class FindHandle {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
+// The code page of the ANSI file functions, which open what the walk finds.
+UINT FileApiCodePage() {
+  return AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+}
+
+std::wstring Widened(const std::string& text, UINT codePage) {
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+// The ANSI form of a name, without best fit: the ANSI search functions map a character outside
+// the code page to a look-alike (a "c" for a "c" with circumflex, "." for a fullwidth full stop,
+// "\" for a fullwidth reverse solidus), so the name they return opens another file, or a
+// folder that the walk skips as ".", and the entry goes missing without a word. Here such a
+// character becomes "?", which no Windows name holds: the entry cannot be opened, and the walk
+// says so. A UTF-8 code page holds every name and takes no flags.
+std::string Narrowed(const wchar_t* name, UINT codePage) {
+  const bool utf8 = codePage == CP_UTF8 || (codePage == CP_ACP && GetACP() == CP_UTF8);
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int length = WideCharToMultiByte(codePage, flags, name, -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 1) return "?";  // not convertible at all: still an entry, and still unopenable
+  std::string narrow(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(codePage, flags, name, -1, narrow.data(), length, nullptr, nullptr);
+  narrow.pop_back();  // the terminating zero
+  return narrow;
+}
+
 // Moves on from the entry in data (when there is one) to the first that may be returned.
-bool SkipToVisible(const FindHandle& handle, WIN32_FIND_DATAA& data, bool haveEntry,
+bool SkipToVisible(const FindHandle& handle, WIN32_FIND_DATAW& data, bool haveEntry,
                    DirectoryEntry& entry) {
-  for (; haveEntry; haveEntry = FindNextFileA(handle.Get(), &data) != 0) {
+  for (; haveEntry; haveEntry = FindNextFileW(handle.Get(), &data) != 0) {
     if ((data.dwFileAttributes & kNeverReturned) != 0) continue;
-    entry.Name = data.cFileName;
+    entry.Name = Narrowed(data.cFileName, FileApiCodePage());
     entry.IsDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return true;
   }
@@ -53,7 +85,7 @@ bool SkipToVisible(const FindHandle& handle, WIN32_FIND_DATAA& data, bool haveEn
 
 struct DirectorySearch::State {
   FindHandle handle;
-  WIN32_FIND_DATAA data = {};
+  WIN32_FIND_DATAW data = {};
 };
 
 // The parent is not needed here: a link loop ends where the path outgrows what the ANSI calls
@@ -62,8 +94,15 @@ DirectorySearch::DirectorySearch(const DirectorySearch* parent) : parent_(parent
 DirectorySearch::~DirectorySearch() = default;
 
 bool DirectorySearch::Start(const std::string& folder) {
+  // The search keeps to the ANSI functions' limit, so that it lists no more than the walk
+  // can then open and a link loop still ends there.
+  const std::wstring pattern = Widened(JoinPath(folder, "*.*"), FileApiCodePage());
   state_ = std::make_unique<State>();
-  state_->handle.Attach(FindFirstFileA(JoinPath(folder, "*.*").c_str(), &state_->data));
+  if (pattern.size() < MAX_PATH) {
+    state_->handle.Attach(FindFirstFileW(pattern.c_str(), &state_->data));
+  } else {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  }
   if (!state_->handle.IsOpen()) {
     // A drive root with nothing on it has no first entry; anything else is a failure.
     const DWORD error = GetLastError();
@@ -82,7 +121,7 @@ bool DirectorySearch::Start(const std::string& folder) {
 
 bool DirectorySearch::Next() {
   if (!state_) return false;
-  const bool more = FindNextFileA(state_->handle.Get(), &state_->data) != 0;
+  const bool more = FindNextFileW(state_->handle.Get(), &state_->data) != 0;
   if (SkipToVisible(state_->handle, state_->data, more, entry_)) return true;
   Close();
   return false;
