@@ -101,7 +101,7 @@ class Tree {
   const KnownFile* Find(const std::string& path) {
     auto cached = resolved_.find(path);
     if (cached == resolved_.end()) {
-      if (resolved_.size() > 100000) resolved_.clear();
+      if (resolved_.size() > 10000) resolved_.clear();  // fuzzed paths run up to 10000 bytes
       char real[PATH_MAX];
       cached = resolved_.emplace(path, realpath(path.c_str(), real) ? real : "").first;
     }
