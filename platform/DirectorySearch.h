@@ -1,7 +1,10 @@
 // The entries of one folder, as the folder walk sees them.
 //
-// Win32: FindFirstFileA/FindNextFileA over folder\*.*, in the file system's order. Entries with
-// the hidden, system or volume-label attribute are never returned. "." and ".." are.
+// Win32: the search of folder\*.*, in the file system's order, within the ANSI functions'
+// MAX_PATH. Entries with the hidden, system or volume-label attribute are never returned. "."
+// and ".." are. Names come in the ANSI code page without best fit: a character that the code
+// page cannot hold comes as "?", so the entry cannot be opened and the walk reports it (the
+// ANSI search would give a look-alike name that opens another file, or ".").
 //
 // POSIX: the entries sorted by name, compared byte for byte after upper-casing (the order of
 // Windows' file systems, so a tree gives the same checkfile on both). A name starting with "."
