@@ -160,6 +160,7 @@ class JailHooks : public platform::FaultHooks {
   }
   uint32_t CreateForWrite(const std::string&) override { return EACCES; }
   uint32_t ListFolder(const std::string&) override { return EACCES; }
+  uint32_t ListNext(const std::string&, size_t) override { return EACCES; }
   uint32_t Read(intptr_t file, uint32_t& count) override {
     if (file == checkfileHandle_) count = std::min(count, checkfileChunk_);
     const auto flaky = flakyRead_.find(file);

@@ -46,21 +46,28 @@ class DirectorySearch {
   // is left available.
   bool First(const std::string& folder);
   Failure FirstFailure() const { return failure_; }
-  // Moves to the next entry; false, with nothing held, at the end.
+  // Moves to the next entry; false, with nothing held, at the end, or where the listing broke
+  // off (a damaged folder, a network drive gone): ListingBroke() then says so, and the system
+  // error is left available.
   bool Next();
+  bool ListingBroke() const { return broke_; }
   // The current entry; valid after First or Next returned true.
   const DirectoryEntry& Entry() const { return entry_; }
   // Ends the search early.
   void Close();
 
  private:
-  // The backend's search (win32/ or posix/DirectorySearch.cpp); sets failure_ when it finds no
-  // first entry.
+  // The backend's search (win32/ or posix/DirectorySearch.cpp): Start sets failure_ when it
+  // finds no first entry, Advance sets broke_ when the listing breaks off.
   bool Start(const std::string& folder);
+  bool Advance();
 
   struct State;  // the backend's handle or entry list
   const DirectorySearch* parent_;
   Failure failure_ = Failure::NothingVisible;
+  bool broke_ = false;
+  std::string folder_;   // for the fault hooks
+  size_t returned_ = 0;  // entries returned so far
   std::unique_ptr<State> state_;
   DirectoryEntry entry_;
 };

@@ -9,6 +9,7 @@
 // call fail without it reaching the system.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,9 @@ class FaultHooks {
   virtual uint32_t OpenForRead(const std::string& path) = 0;
   virtual uint32_t CreateForWrite(const std::string& path) = 0;
   virtual uint32_t ListFolder(const std::string& folder) = 0;
+  // Before the search of folder moves on from its entriesSoFar-th entry; an error breaks the
+  // listing off there.
+  virtual uint32_t ListNext(const std::string& folder, size_t entriesSoFar) = 0;
   // count may be lowered: the call then moves at most that many bytes and still succeeds, a
   // short read or a short write.
   virtual uint32_t Read(intptr_t file, uint32_t& count) = 0;

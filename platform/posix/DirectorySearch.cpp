@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace platform {
@@ -69,6 +70,7 @@ struct DirectorySearch::State {
   FolderIdentity identity;
   std::vector<DirectoryEntry> entries;
   size_t next = 0;
+  int readError = 0;  // the listing broke off after the entries read
 };
 
 DirectorySearch::DirectorySearch(const DirectorySearch* parent) : parent_(parent) {}
@@ -89,19 +91,34 @@ bool DirectorySearch::Start(const std::string& folder) {
       return false;
     }
   }
-  while (const dirent* item = readdir(stream.Get())) {
+  for (;;) {
+    errno = 0;
+    const dirent* item = readdir(stream.Get());
+    if (item == nullptr) {
+      state->readError = errno;
+      break;
+    }
     DirectoryEntry entry;
     if (Classify(dirfd(stream.Get()), item->d_name, entry)) state->entries.push_back(entry);
+  }
+  if (state->entries.empty() && state->readError != 0) {
+    failure_ = Failure::CannotList;
+    errno = state->readError;
+    return false;
   }
   std::sort(state->entries.begin(), state->entries.end(), SortsBefore);
   state_ = std::move(state);
   failure_ = Failure::NothingVisible;
-  return Next();
+  return Advance();
 }
 
-bool DirectorySearch::Next() {
-  if (!state_ || state_->next == state_->entries.size()) {
+bool DirectorySearch::Advance() {
+  if (!state_) return false;
+  if (state_->next == state_->entries.size()) {
+    const int readError = state_->readError;
     Close();
+    broke_ = readError != 0;
+    errno = readError;
     return false;
   }
   entry_ = state_->entries[state_->next++];

@@ -114,16 +114,21 @@ bool DirectorySearch::Start(const std::string& folder) {
     return false;
   }
   if (SkipToVisible(state_->handle, state_->data, true, entry_)) return true;
-  failure_ = Failure::NothingVisible;
+  const DWORD error = GetLastError();
+  failure_ = error == ERROR_NO_MORE_FILES ? Failure::NothingVisible : Failure::CannotList;
   Close();
+  SetLastError(error);
   return false;
 }
 
-bool DirectorySearch::Next() {
+bool DirectorySearch::Advance() {
   if (!state_) return false;
   const bool more = FindNextFileW(state_->handle.Get(), &state_->data) != 0;
   if (SkipToVisible(state_->handle, state_->data, more, entry_)) return true;
+  const DWORD error = GetLastError();
   Close();
+  broke_ = error != ERROR_NO_MORE_FILES;
+  SetLastError(error);
   return false;
 }
 

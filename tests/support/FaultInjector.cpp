@@ -20,6 +20,11 @@ void FaultInjector::BeforeListing(const std::string& folder, std::function<void(
   rules_[folder].beforeListing = std::move(action);
 }
 
+void FaultInjector::BreakListing(const std::string& folder, size_t entries, uint32_t error) {
+  rules_[folder].listedEntries = entries;
+  rules_[folder].listingError = error;
+}
+
 void FaultInjector::FailOpening(const std::string& path, uint32_t error) {
   rules_[path].openError = error;
 }
@@ -72,6 +77,11 @@ uint32_t FaultInjector::ListFolder(const std::string& folder) {
   Rules* rules = RulesFor(folder);
   if (rules != nullptr && rules->beforeListing) rules->beforeListing();
   return 0;
+}
+
+uint32_t FaultInjector::ListNext(const std::string& folder, size_t entriesSoFar) {
+  const Rules* rules = RulesFor(folder);
+  return rules != nullptr && entriesSoFar >= rules->listedEntries ? rules->listingError : 0;
 }
 
 uint32_t FaultInjector::Read(intptr_t file, uint32_t& count) {

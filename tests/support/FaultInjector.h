@@ -14,6 +14,14 @@
 namespace testing_support {
 
 // System error codes for the rules, as the platform's LastError() reports them.
+// Windows' search returns "." and ".." before the other entries of a folder (but a drive
+// root); POSIX hides them.
+#ifdef _WIN32
+inline constexpr size_t kDotEntries = 2;
+#else
+inline constexpr size_t kDotEntries = 0;
+#endif
+
 #ifdef _WIN32
 inline constexpr uint32_t kAccessDenied = 5;  // ERROR_ACCESS_DENIED
 inline constexpr uint32_t kReadFault = 30;    // ERROR_READ_FAULT
@@ -36,6 +44,8 @@ class FaultInjector : public platform::FaultHooks {
   void BeforeOpening(const std::string& path, int n, std::function<void()> action);
   // Runs action just before the search of folder starts, then lets it go ahead.
   void BeforeListing(const std::string& folder, std::function<void()> action);
+  // The listing of folder breaks off with the error after its first `entries` entries.
+  void BreakListing(const std::string& folder, size_t entries, uint32_t error);
   // Opening path for reading, or creating it, fails with the error and touches nothing.
   void FailOpening(const std::string& path, uint32_t error);
   void FailCreating(const std::string& path, uint32_t error);
@@ -54,6 +64,7 @@ class FaultInjector : public platform::FaultHooks {
   uint32_t OpenForRead(const std::string& path) override;
   uint32_t CreateForWrite(const std::string& path) override;
   uint32_t ListFolder(const std::string& folder) override;
+  uint32_t ListNext(const std::string& folder, size_t entriesSoFar) override;
   uint32_t Read(intptr_t file, uint32_t& count) override;
   uint32_t Write(intptr_t file, uint32_t& count) override;
   void Opened(intptr_t file, const std::string& path) override;
@@ -64,6 +75,8 @@ class FaultInjector : public platform::FaultHooks {
   struct Rules {
     std::map<int, std::function<void()>> beforeOpening;
     std::function<void()> beforeListing;
+    size_t listedEntries = ~size_t{0};
+    uint32_t listingError = 0;
     uint32_t openError = 0;
     uint32_t createError = 0;
     uint64_t readableBytes = kNoLimit;
