@@ -96,6 +96,7 @@ std::optional<platform::DirectorySearch::Failure> ScanFolder(
       return std::nullopt;
     }
   } while (search.Next());
+  if (search.ListingBroke()) window.AppendLog(kListingBrokeText + folder);
   return std::nullopt;
 }
 

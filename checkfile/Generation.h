@@ -28,6 +28,9 @@ std::optional<platform::DirectorySearch::Failure> ScanFolder(
 inline constexpr char kCannotListFolderText[] = "Could not list folder";
 inline constexpr char kLinkLoopText[] =
     "Not walked again: the folder is already being walked (a link loop)";
+// Followed by the folder: its listing broke off, so entries after the last one logged may be
+// missing.
+inline constexpr char kListingBrokeText[] = "Could not list the rest of ";
 
 // The log line for a file or folder whose name the checkfile cannot hold (POSIX names with
 // "\", CR or LF); it follows the entry's "File: " or "Folder: " line, and the entry is left out.

@@ -89,6 +89,30 @@ TEST(BadMedia, ASubfolderThatCannotBeListedIsLoggedAndTheWalkGoesOn) {
             std::string(kHeader) + kDigestA + "|z.txt\r\n");
 }
 
+// A damaged folder or a network drive that goes away can end a listing early; what followed
+// must not go missing without a word.
+TEST(BadMedia, AListingThatBreaksOffIsReportedWithItsFolder) {
+  TempDir dir;
+  for (const char* name : {"a.txt", "b.txt", "c.txt", "sub/d.txt", "sub/e.txt", "z.txt"})
+    WriteFile(dir / name, "a");
+  FaultInjector faults;
+  // "." and ".." come first on Windows
+  faults.BreakListing(dir / "sub", 1 + testing_support::kDotEntries, testing_support::kReadFault);
+  faults.BreakListing(dir.path().string(), 2 + testing_support::kDotEntries,
+                      testing_support::kReadFault);
+  RecordingWindow window;
+  Generate(window, dir.path().string());
+
+  EXPECT_EQ(window.log, (Lines{"File: a.txt", "File: b.txt",
+                               checkfile::kListingBrokeText + dir.path().string(), SavedTo(dir)}));
+  faults.BreakListing(dir.path().string(), 100, 0);
+  Generate(window, dir.path().string());
+  EXPECT_EQ(
+      window.log,
+      (Lines{"File: a.txt", "File: b.txt", "File: c.txt", "Folder: " + (dir / "sub"), "File: d.txt",
+             checkfile::kListingBrokeText + (dir / "sub"), "File: z.txt", SavedTo(dir)}));
+}
+
 TEST(BadMedia, ListedFilesThatCannotBeOpenedAreEachReportedAndCounted) {
   TempDir dir;
   WriteFile(dir / "a.txt", "a");
