@@ -4,7 +4,9 @@
 // MAX_PATH. Entries with the hidden, system or volume-label attribute are never returned. "."
 // and ".." are. Names come in the ANSI code page without best fit: a character that the code
 // page cannot hold comes as "?", so the entry cannot be opened and the walk reports it (the
-// ANSI search would give a look-alike name that opens another file, or ".").
+// ANSI search would give a look-alike name that opens another file, or "."). A folder that is
+// already being searched further up the walk (reached again through a junction or a link) yields
+// nothing (FirstFailure() says so).
 //
 // POSIX: the entries sorted by name, compared byte for byte after upper-casing (the order of
 // Windows' file systems, so a tree gives the same checkfile on both). A name starting with "."

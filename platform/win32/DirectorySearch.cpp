@@ -81,23 +81,59 @@ bool SkipToVisible(const FindHandle& handle, WIN32_FIND_DATAW& data, bool haveEn
   return false;
 }
 
+// A folder as the file system knows it, whatever path leads there: its volume and file index.
+struct FolderIdentity {
+  DWORD volume = 0;
+  DWORD indexHigh = 0;
+  DWORD indexLow = 0;
+  // False where the file system gives no index (some network redirectors give 0); such a
+  // folder is never taken for another.
+  bool Known() const { return indexHigh != 0 || indexLow != 0; }
+  bool operator==(const FolderIdentity&) const = default;
+};
+
+FolderIdentity IdentityOf(const std::wstring& folderWithSeparator) {
+  FolderIdentity identity;
+  HANDLE folder = CreateFileW(folderWithSeparator.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return identity;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(folder, &info)) {
+    identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  }
+  CloseHandle(folder);
+  return identity;
+}
+
 }  // namespace
 
 struct DirectorySearch::State {
+  FolderIdentity identity;
   FindHandle handle;
   WIN32_FIND_DATAW data = {};
 };
 
-// The parent is not needed here: a link loop ends where the path outgrows what the ANSI calls
-// accept (MAX_PATH).
 DirectorySearch::DirectorySearch(const DirectorySearch* parent) : parent_(parent) {}
 DirectorySearch::~DirectorySearch() = default;
 
 bool DirectorySearch::Start(const std::string& folder) {
   // The search keeps to the ANSI functions' limit, so that it lists no more than the walk
-  // can then open and a link loop still ends there.
+  // can then open.
   const std::wstring pattern = Widened(JoinPath(folder, "*.*"), FileApiCodePage());
-  state_ = std::make_unique<State>();
+  auto state = std::make_unique<State>();
+  if (pattern.size() < MAX_PATH) {
+    // A junction or link back to a folder on the walk would have the walk list that folder
+    // again at every level until MAX_PATH, and twice as often with every second such link.
+    state->identity = IdentityOf(pattern.substr(0, pattern.size() - 3));  // without "*.*"
+    for (const DirectorySearch* above = parent_; above != nullptr; above = above->parent_) {
+      if (state->identity.Known() && above->state_ && above->state_->identity == state->identity) {
+        failure_ = Failure::AlreadyOnWalk;
+        return false;
+      }
+    }
+  }
+  state_ = std::move(state);
   if (pattern.size() < MAX_PATH) {
     state_->handle.Attach(FindFirstFileW(pattern.c_str(), &state_->data));
   } else {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -186,6 +188,22 @@ TEST(Win32BadMedia, AListedFileHeldForWritingIsReportedAndCounted) {
                    "Operation complete.", "", "1 files tested.",
                    "1 files could not be tested. Either they could not be opened or "
                    "were not there."}));
+}
+
+// A link from a subfolder back to the top, made by the host (see CMakeLists.txt): a junction
+// loop on Windows behaves the same way.
+TEST(Win32BadMedia, AFolderReachedAgainThroughALinkIsNotWalkedAgain) {
+  const char* hostPath = std::getenv("VRTLY_LINK_LOOP");
+  ASSERT_NE(hostPath, nullptr) << "the make_link_loop fixture sets VRTLY_LINK_LOOP";
+  std::string top = std::string("Z:") + hostPath + "/top";
+  std::replace(top.begin(), top.end(), '/', '\\');
+  RecordingWindow window;
+  Generate(window, top);
+  EXPECT_EQ(window.log,
+            (Lines{"File: a.txt", "Folder: " + top + "\\sub", "Folder: " + top + "\\sub\\up",
+                   checkfile::kLinkLoopText, SavedTo(top)}));
+  EXPECT_EQ(WithoutTimestamp(ReadFile(top + "\\VRTLY-sums.MD5")),
+            std::string(kHeader) + kDigestA + "|a.txt\r\n");
 }
 
 }  // namespace
