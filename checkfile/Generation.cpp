@@ -33,6 +33,20 @@ void AddFile(TaskWindow& window, const std::string& path, const std::string& nam
   scanList.pop_back();
 }
 
+void LogUnwalkedFolder(TaskWindow& window, platform::DirectorySearch::Failure failure) {
+  using enum platform::DirectorySearch::Failure;
+  switch (failure) {
+    case NothingVisible:
+      return;
+    case CannotList:
+      window.AppendLog(kCannotListFolderText);
+      return;
+    case AlreadyOnWalk:
+      window.AppendLog(kLinkLoopText);
+      return;
+  }
+}
+
 void VisitEntry(TaskWindow& window, const std::string& folder,
                 const platform::DirectorySearch& search, TMD5NodeArray& scanList) {
   const platform::DirectoryEntry& entry = search.Entry();
@@ -42,7 +56,8 @@ void VisitEntry(TaskWindow& window, const std::string& folder,
   if (entry.IsDirectory) {
     window.AppendLog("Folder: " + path);
     if (storable) {
-      ScanFolder(window, path, scanList, &search);
+      if (const auto failure = ScanFolder(window, path, scanList, &search))
+        LogUnwalkedFolder(window, *failure);
     } else {
       window.AppendLog(kUnstorableNameText);
     }
@@ -65,10 +80,11 @@ BusyState GeneratingState(TaskWindow& window) {
 
 }  // namespace
 
-void ScanFolder(TaskWindow& window, const std::string& folder, TMD5NodeArray& scanList,
-                const platform::DirectorySearch* parent) {
+std::optional<platform::DirectorySearch::Failure> ScanFolder(
+    TaskWindow& window, const std::string& folder, TMD5NodeArray& scanList,
+    const platform::DirectorySearch* parent) {
   platform::DirectorySearch search(parent);
-  if (!search.First(folder)) return;
+  if (!search.First(folder)) return search.FirstFailure();
   do {
     VisitEntry(window, folder, search, scanList);
     window.SetStatus(ProgressText(scanList.size(), folder));
@@ -77,9 +93,11 @@ void ScanFolder(TaskWindow& window, const std::string& folder, TMD5NodeArray& sc
       search.Close();
       scanList.clear();
       window.AppendLog(kAbortedText);
-      return;
+      return std::nullopt;
     }
   } while (search.Next());
+  if (search.ListingBroke()) window.AppendLog(kListingBrokeText + folder);
+  return std::nullopt;
 }
 
 void RunGeneration(TaskWindow& window) {

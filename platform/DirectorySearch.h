@@ -1,14 +1,19 @@
 // The entries of one folder, as the folder walk sees them.
 //
-// Win32: FindFirstFileA/FindNextFileA over folder\*.*, in the file system's order. Entries with
-// the hidden, system or volume-label attribute are never returned. "." and ".." are.
+// Win32: the search of folder\*.*, in the file system's order, within the ANSI functions'
+// MAX_PATH. Entries with the hidden, system or volume-label attribute are never returned. "."
+// and ".." are. Names come in the ANSI code page without best fit: a character that the code
+// page cannot hold comes as "?", so the entry cannot be opened and the walk reports it (the
+// ANSI search would give a look-alike name that opens another file, or "."). A folder that is
+// already being searched further up the walk (reached again through a junction or a link) yields
+// nothing (FirstFailure() says so).
 //
 // POSIX: the entries sorted by name, compared byte for byte after upper-casing (the order of
 // Windows' file systems, so a tree gives the same checkfile on both). A name starting with "."
-// is hidden; an entry that is neither a regular file nor a directory (device, FIFO, socket)
-// counts as a system entry. Symbolic links are followed; a dangling one is returned as a file
-// (which then cannot be opened). A folder that is already being searched further up the walk
-// (a link loop) yields nothing.
+// is hidden. Symbolic links are followed. Everything that is not a directory is returned as a
+// file: a device, FIFO or socket, and a dangling link, then cannot be opened, so the walk
+// reports it instead of passing over it. A folder that is already being searched further up
+// the walk (a link loop) yields nothing (FirstFailure() says so).
 #pragma once
 
 #include <memory>
@@ -31,19 +36,40 @@ class DirectorySearch {
   DirectorySearch(const DirectorySearch&) = delete;
   DirectorySearch& operator=(const DirectorySearch&) = delete;
 
+  // Why First found no entry.
+  enum class Failure {
+    NothingVisible,  // the folder holds no entry that the search returns
+    CannotList,      // missing, not a folder, not readable, in use, or its path is too long
+    AlreadyOnWalk,   // it is being searched further up the walk already (a link loop)
+  };
+
   // Starts the search of folder (without a trailing separator). False, with nothing held, when
-  // there is no first entry: the folder does not exist, cannot be read or shows nothing.
+  // there is no first entry; FirstFailure() then says why, and for CannotList the system error
+  // is left available.
   bool First(const std::string& folder);
-  // Moves to the next entry; false, with nothing held, at the end.
+  Failure FirstFailure() const { return failure_; }
+  // Moves to the next entry; false, with nothing held, at the end, or where the listing broke
+  // off (a damaged folder, a network drive gone): ListingBroke() then says so, and the system
+  // error is left available.
   bool Next();
+  bool ListingBroke() const { return broke_; }
   // The current entry; valid after First or Next returned true.
   const DirectoryEntry& Entry() const { return entry_; }
   // Ends the search early.
   void Close();
 
  private:
+  // The backend's search (win32/ or posix/DirectorySearch.cpp): Start sets failure_ when it
+  // finds no first entry, Advance sets broke_ when the listing breaks off.
+  bool Start(const std::string& folder);
+  bool Advance();
+
   struct State;  // the backend's handle or entry list
   const DirectorySearch* parent_;
+  Failure failure_ = Failure::NothingVisible;
+  bool broke_ = false;
+  std::string folder_;   // for the fault hooks
+  size_t returned_ = 0;  // entries returned so far
   std::unique_ptr<State> state_;
   DirectoryEntry entry_;
 };

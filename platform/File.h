@@ -1,7 +1,8 @@
 // Plain file access for the portable layers: one interface, a Win32 and a POSIX backend.
 //
 // Every operation reports success or failure and leaves the system error available through
-// LastError() (SystemError.h) for the caller to turn into text.
+// LastError() (SystemError.h) for the caller to turn into text. Tests can make any of them fail
+// through the fault hooks (FaultHooks.h), which File.cpp consults before the backend's call.
 #pragma once
 
 #include <cstdint>
@@ -60,6 +61,13 @@ class File {
   // INVALID_HANDLE_VALUE on Windows, -1 as a file descriptor on POSIX.
   static constexpr intptr_t kInvalidHandle = -1;
   explicit File(intptr_t handle) : handle_(handle) {}
+
+  // The backend's system calls (win32/File.cpp, posix/File.cpp).
+  static intptr_t NativeOpenForRead(const std::string& path);
+  static intptr_t NativeCreateForWrite(const std::string& path);
+  bool NativeRead(void* buffer, uint32_t count, uint32_t& done);
+  bool NativeWrite(const void* buffer, uint32_t count, uint32_t& done);
+  void NativeClose();
 
   intptr_t handle_ = kInvalidHandle;
 };

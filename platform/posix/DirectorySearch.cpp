@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace platform {
@@ -51,25 +52,23 @@ bool SortsBefore(const DirectoryEntry& a, const DirectoryEntry& b) {
   return n < m;
 }
 
-// What the walk sees of one name: nothing (hidden or system), a folder or a file. The type
-// the directory itself records spares a stat call for most entries; a link, or a file system
-// that records no types, is asked with stat, which follows links.
+// What the walk sees of one name: nothing (hidden), a folder or a file. Everything that is not
+// a folder is a file to the walk: a device, a FIFO, a socket or a dangling link then fails to
+// open (File never opens them, so nothing blocks) and is logged as such, rather than missing
+// from the checkfile without a word. The type the directory itself records spares a stat call
+// for most entries; a link, or a file system that records no types, is asked with stat, which
+// follows links.
 bool Classify(int dirFd, const dirent& item, DirectoryEntry& entry) {
   const char* name = item.d_name;
   if (name[0] == '.') return false;
   entry.Name = name;
-  if (item.d_type == DT_DIR || item.d_type == DT_REG) {
+  if (item.d_type != DT_LNK && item.d_type != DT_UNKNOWN) {
     entry.IsDirectory = item.d_type == DT_DIR;
     return true;
   }
-  if (item.d_type != DT_LNK && item.d_type != DT_UNKNOWN) return false;  // device, FIFO, socket
   struct stat info;
-  if (fstatat(dirFd, name, &info, 0) != 0) {
-    entry.IsDirectory = false;  // a dangling link: listed, and then it cannot be opened
-    return true;
-  }
-  entry.IsDirectory = S_ISDIR(info.st_mode);
-  return entry.IsDirectory || S_ISREG(info.st_mode);
+  entry.IsDirectory = fstatat(dirFd, name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+  return true;
 }
 
 }  // namespace
@@ -78,33 +77,55 @@ struct DirectorySearch::State {
   FolderIdentity identity;
   std::vector<DirectoryEntry> entries;
   size_t next = 0;
+  int readError = 0;  // the listing broke off after the entries read
 };
 
 DirectorySearch::DirectorySearch(const DirectorySearch* parent) : parent_(parent) {}
 DirectorySearch::~DirectorySearch() = default;
 
-bool DirectorySearch::First(const std::string& folder) {
-  Close();
+bool DirectorySearch::Start(const std::string& folder) {
   const DirectoryStream stream(folder);
   struct stat info;
-  if (stream.Get() == nullptr || fstat(dirfd(stream.Get()), &info) != 0) return false;
+  if (stream.Get() == nullptr || fstat(dirfd(stream.Get()), &info) != 0) {
+    failure_ = Failure::CannotList;
+    return false;
+  }
   auto state = std::make_unique<State>();
   state->identity = {info.st_dev, info.st_ino};
   for (const DirectorySearch* above = parent_; above != nullptr; above = above->parent_) {
-    if (above->state_ && above->state_->identity == state->identity) return false;
+    if (above->state_ && above->state_->identity == state->identity) {
+      failure_ = Failure::AlreadyOnWalk;
+      return false;
+    }
   }
-  while (const dirent* item = readdir(stream.Get())) {
+  for (;;) {
+    errno = 0;
+    const dirent* item = readdir(stream.Get());
+    if (item == nullptr) {
+      state->readError = errno;
+      break;
+    }
     DirectoryEntry entry;
     if (Classify(dirfd(stream.Get()), *item, entry)) state->entries.push_back(entry);
   }
+  if (state->entries.empty() && state->readError != 0) {
+    failure_ = Failure::CannotList;
+    errno = state->readError;
+    return false;
+  }
   std::sort(state->entries.begin(), state->entries.end(), SortsBefore);
   state_ = std::move(state);
-  return Next();
+  failure_ = Failure::NothingVisible;
+  return Advance();
 }
 
-bool DirectorySearch::Next() {
-  if (!state_ || state_->next == state_->entries.size()) {
+bool DirectorySearch::Advance() {
+  if (!state_) return false;
+  if (state_->next == state_->entries.size()) {
+    const int readError = state_->readError;
     Close();
+    broke_ = readError != 0;
+    errno = readError;
     return false;
   }
   entry_ = state_->entries[state_->next++];

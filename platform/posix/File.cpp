@@ -25,11 +25,23 @@ bool LockWholeFile(int fd, short type) {
   return errno != EAGAIN && errno != EACCES;
 }
 
-// Opens without blocking (a FIFO would otherwise wait for its other end), then admits plain
-// files only, with the lock of the given type. O_NONBLOCK stays set: Linux and the BSDs ignore
-// it for plain files, and the one call a file it would cost on every open is measurable when
-// a tree holds many small files. Read and Write clear it should a system ever honour it.
+// The error for an entry that is not a plain file.
+int NotPlainFileError(const struct stat& info) {
+  return S_ISDIR(info.st_mode) ? EISDIR : EACCES;
+}
+
+// Admits plain files only, with the lock of the given type. Anything else that exists is turned
+// away before it is opened: opening a device can act on it (a tape rewinds when closed, a
+// serial line changes state). The open itself does not block (a FIFO would otherwise wait for
+// its other end) and the type is checked again on what was opened, in case the name changed
+// hands in between. O_NONBLOCK stays set: Linux and the BSDs ignore it for plain files, and
+// the one call a file it would cost on every open is measurable when a tree holds many small
+// files. Read and Write clear it should a system ever honour it.
 intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
+  if (struct stat before; stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode)) {
+    errno = NotPlainFileError(before);
+    return -1;
+  }
   const int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return -1;
   struct stat info;
@@ -37,7 +49,7 @@ intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
   if (fstat(fd, &info) != 0) {
     error = errno;
   } else if (!S_ISREG(info.st_mode)) {
-    error = S_ISDIR(info.st_mode) ? EISDIR : EACCES;
+    error = NotPlainFileError(info);
   } else if (!LockWholeFile(fd, lockType)) {
     error = EBUSY;
   }
@@ -60,14 +72,20 @@ bool TryAgain(int fd) {
 
 }  // namespace
 
-File File::OpenForRead(const std::string& path) {
-  return File(OpenPlainFile(path, O_RDONLY, F_RDLCK));
+intptr_t File::NativeOpenForRead(const std::string& path) {
+  return OpenPlainFile(path, O_RDONLY, F_RDLCK);
 }
 
-File File::CreateForWrite(const std::string& path) {
-  File file(OpenPlainFile(path, O_WRONLY | O_CREAT, F_WRLCK));
-  if (file.IsOpen() && ftruncate(AsFd(file.handle_), 0) != 0) file.Close();
-  return file;
+// Truncated only once the lock is held, so a checkfile in use elsewhere stays as it was.
+intptr_t File::NativeCreateForWrite(const std::string& path) {
+  const intptr_t fd = OpenPlainFile(path, O_WRONLY | O_CREAT, F_WRLCK);
+  if (fd >= 0 && ftruncate(AsFd(fd), 0) != 0) {
+    const int error = errno;
+    close(AsFd(fd));
+    errno = error;
+    return -1;
+  }
+  return fd;
 }
 
 uint32_t File::SizeLow32() const {
@@ -86,7 +104,7 @@ bool File::SeekFromStart(int32_t offset) {
   return lseek(AsFd(handle_), offset, SEEK_SET) != static_cast<off_t>(-1);
 }
 
-bool File::Read(void* buffer, uint32_t count, uint32_t& done) {
+bool File::NativeRead(void* buffer, uint32_t count, uint32_t& done) {
   ssize_t got;
   do {
     got = read(AsFd(handle_), buffer, count);
@@ -95,7 +113,7 @@ bool File::Read(void* buffer, uint32_t count, uint32_t& done) {
   return got >= 0;
 }
 
-bool File::Write(const void* buffer, uint32_t count, uint32_t& done) {
+bool File::NativeWrite(const void* buffer, uint32_t count, uint32_t& done) {
   ssize_t put;
   do {
     put = write(AsFd(handle_), buffer, count);
@@ -104,8 +122,8 @@ bool File::Write(const void* buffer, uint32_t count, uint32_t& done) {
   return put >= 0;
 }
 
-void File::Close() {
-  if (IsOpen()) close(AsFd(Detach()));
+void File::NativeClose() {
+  close(AsFd(Detach()));
 }
 
 bool DeleteFileAt(const std::string& path) {

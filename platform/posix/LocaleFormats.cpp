@@ -97,7 +97,7 @@ DateFormat DateFormatFromStrftime(const std::string& strftimeFormat) {
     afterField = afterField || !picture.empty();
   }
   if (!literal.empty()) AppendLiteral(result.Picture, literal);
-  if (result.DateSeparator.empty()) result.DateSeparator = "/";
+  if (result.DateSeparator.empty()) result.DateSeparator = '/';
   return result;
 }
 
@@ -123,7 +123,7 @@ TimeFormat TimeFormatFromStrftime(const std::string& format, const std::string& 
       case 'T':
       case 'R':
         sawHour = true;
-        separator = ":";
+        separator = ':';
         sawSeparator = true;
         break;
       case 'H':

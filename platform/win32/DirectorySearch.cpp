@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/Path.h"
 
 namespace platform {
@@ -37,43 +39,132 @@ class FindHandle {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
+// The code page of the ANSI file functions, which open what the walk finds.
+UINT FileApiCodePage() {
+  return AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+}
+
+std::wstring Widened(const std::string& text, UINT codePage) {
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+// The ANSI form of a name, without best fit: the ANSI search functions map a character outside
+// the code page to a look-alike (a "c" for a "c" with circumflex, "." for a fullwidth full stop,
+// "\" for a fullwidth reverse solidus), so the name they return opens another file, or a
+// folder that the walk skips as ".", and the entry goes missing without a word. Here such a
+// character becomes "?", which no Windows name holds: the entry cannot be opened, and the walk
+// says so. A UTF-8 code page holds every name and takes no flags.
+std::string Narrowed(const wchar_t* name, UINT codePage) {
+  const bool utf8 = codePage == CP_UTF8 || (codePage == CP_ACP && GetACP() == CP_UTF8);
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int length = WideCharToMultiByte(codePage, flags, name, -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 1) return "?";  // not convertible at all: still an entry, and still unopenable
+  std::string narrow(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(codePage, flags, name, -1, narrow.data(), length, nullptr, nullptr);
+  narrow.pop_back();  // the terminating zero
+  return narrow;
+}
+
 // Moves on from the entry in data (when there is one) to the first that may be returned.
-bool SkipToVisible(const FindHandle& handle, WIN32_FIND_DATAA& data, bool haveEntry,
+bool SkipToVisible(const FindHandle& handle, WIN32_FIND_DATAW& data, bool haveEntry,
                    DirectoryEntry& entry) {
-  for (; haveEntry; haveEntry = FindNextFileA(handle.Get(), &data) != 0) {
+  for (; haveEntry; haveEntry = FindNextFileW(handle.Get(), &data) != 0) {
     if ((data.dwFileAttributes & kNeverReturned) != 0) continue;
-    entry.Name = data.cFileName;
+    entry.Name = Narrowed(data.cFileName, FileApiCodePage());
     entry.IsDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return true;
   }
   return false;
 }
 
+// A folder as the file system knows it, whatever path leads there: its volume and file index.
+struct FolderIdentity {
+  DWORD volume = 0;
+  DWORD indexHigh = 0;
+  DWORD indexLow = 0;
+  // False where the file system gives no index (some network redirectors give 0); such a
+  // folder is never taken for another.
+  bool Known() const { return indexHigh != 0 || indexLow != 0; }
+  bool operator==(const FolderIdentity&) const = default;
+};
+
+FolderIdentity IdentityOf(const std::wstring& folderWithSeparator) {
+  FolderIdentity identity;
+  HANDLE folder = CreateFileW(folderWithSeparator.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return identity;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(folder, &info)) {
+    identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  }
+  CloseHandle(folder);
+  return identity;
+}
+
 }  // namespace
 
 struct DirectorySearch::State {
+  FolderIdentity identity;
   FindHandle handle;
-  WIN32_FIND_DATAA data = {};
+  WIN32_FIND_DATAW data = {};
 };
 
-// The parent is not needed here: a link loop ends where the path outgrows what the ANSI calls
-// accept (MAX_PATH).
 DirectorySearch::DirectorySearch(const DirectorySearch* parent) : parent_(parent) {}
 DirectorySearch::~DirectorySearch() = default;
 
-bool DirectorySearch::First(const std::string& folder) {
-  state_ = std::make_unique<State>();
-  state_->handle.Attach(FindFirstFileA(JoinPath(folder, "*.*").c_str(), &state_->data));
-  if (SkipToVisible(state_->handle, state_->data, state_->handle.IsOpen(), entry_)) return true;
+bool DirectorySearch::Start(const std::string& folder) {
+  // The search keeps to the ANSI functions' limit, so that it lists no more than the walk
+  // can then open.
+  const std::wstring pattern = Widened(JoinPath(folder, "*.*"), FileApiCodePage());
+  auto state = std::make_unique<State>();
+  if (pattern.size() < MAX_PATH) {
+    // A junction or link back to a folder on the walk would have the walk list that folder
+    // again at every level until MAX_PATH, and twice as often with every second such link.
+    state->identity = IdentityOf(pattern.substr(0, pattern.size() - 3));  // without "*.*"
+    for (const DirectorySearch* above = parent_; above != nullptr; above = above->parent_) {
+      if (state->identity.Known() && above->state_ && above->state_->identity == state->identity) {
+        failure_ = Failure::AlreadyOnWalk;
+        return false;
+      }
+    }
+  }
+  state_ = std::move(state);
+  if (pattern.size() < MAX_PATH) {
+    state_->handle.Attach(FindFirstFileW(pattern.c_str(), &state_->data));
+  } else {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  }
+  if (!state_->handle.IsOpen()) {
+    // A drive root with nothing on it has no first entry; anything else is a failure.
+    const DWORD error = GetLastError();
+    failure_ = error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES
+                   ? Failure::NothingVisible
+                   : Failure::CannotList;
+    Close();
+    SetLastError(error);
+    return false;
+  }
+  if (SkipToVisible(state_->handle, state_->data, true, entry_)) return true;
+  const DWORD error = GetLastError();
+  failure_ = error == ERROR_NO_MORE_FILES ? Failure::NothingVisible : Failure::CannotList;
   Close();
+  SetLastError(error);
   return false;
 }
 
-bool DirectorySearch::Next() {
+bool DirectorySearch::Advance() {
   if (!state_) return false;
-  const bool more = FindNextFileA(state_->handle.Get(), &state_->data) != 0;
+  const bool more = FindNextFileW(state_->handle.Get(), &state_->data) != 0;
   if (SkipToVisible(state_->handle, state_->data, more, entry_)) return true;
+  const DWORD error = GetLastError();
   Close();
+  broke_ = error != ERROR_NO_MORE_FILES;
+  SetLastError(error);
   return false;
 }
 

@@ -13,14 +13,14 @@ intptr_t FromHandle(HANDLE handle) {
 }
 }  // namespace
 
-File File::OpenForRead(const std::string& path) {
-  return File(FromHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, 0, nullptr)));
+intptr_t File::NativeOpenForRead(const std::string& path) {
+  return FromHandle(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-File File::CreateForWrite(const std::string& path) {
-  return File(FromHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr)));
+intptr_t File::NativeCreateForWrite(const std::string& path) {
+  return FromHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 uint32_t File::SizeLow32() const {
@@ -38,22 +38,22 @@ bool File::SeekFromStart(int32_t offset) {
   return SetFilePointer(AsHandle(handle_), offset, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
 }
 
-bool File::Read(void* buffer, uint32_t count, uint32_t& done) {
+bool File::NativeRead(void* buffer, uint32_t count, uint32_t& done) {
   DWORD got = 0;
   const bool ok = ReadFile(AsHandle(handle_), buffer, count, &got, nullptr) != 0;
   done = got;
   return ok;
 }
 
-bool File::Write(const void* buffer, uint32_t count, uint32_t& done) {
+bool File::NativeWrite(const void* buffer, uint32_t count, uint32_t& done) {
   DWORD put = 0;
   const bool ok = WriteFile(AsHandle(handle_), buffer, count, &put, nullptr) != 0;
   done = put;
   return ok;
 }
 
-void File::Close() {
-  if (IsOpen()) CloseHandle(AsHandle(Detach()));
+void File::NativeClose() {
+  CloseHandle(AsHandle(Detach()));
 }
 
 bool DeleteFileAt(const std::string& path) {

@@ -40,13 +40,22 @@ TEST(DirectorySearch, ReturnsFilesAndFoldersButNoDotNames) {
   EXPECT_EQ(Listing(dir.path().string()), (std::vector<std::string>{"a.txt", "b.txt", "sub/"}));
 }
 
-TEST(DirectorySearch, AMissingOrEmptyFolderHasNoFirstEntry) {
+TEST(DirectorySearch, AMissingOrEmptyFolderHasNoFirstEntryAndSaysWhy) {
+  using enum platform::DirectorySearch::Failure;
   TempDir dir;
   platform::DirectorySearch search;
   EXPECT_FALSE(search.First(dir / "missing"));
+  EXPECT_EQ(search.FirstFailure(), CannotList);
   EXPECT_FALSE(search.Next());
+  WriteFile(dir / "file", "f");
+  EXPECT_FALSE(search.First(dir / "file"));
+  EXPECT_EQ(search.FirstFailure(), CannotList);
   WriteFile(dir / "only/.hidden", "h");
   EXPECT_EQ(Listing(dir / "only"), std::vector<std::string>{});
+#ifndef _WIN32  // Windows lists "." and ".." in every folder but a drive root
+  EXPECT_FALSE(search.First(dir / "only"));
+  EXPECT_EQ(search.FirstFailure(), NothingVisible);
+#endif
 }
 
 TEST(DirectorySearch, CanBeClosedEarlyAndStartedAgain) {
@@ -80,13 +89,15 @@ TEST(DirectorySearch, NamesThatDifferOnlyInLetterCaseFollowInByteOrder) {
   EXPECT_EQ(Listing(dir.path().string()), (std::vector<std::string>{"A", "a", "B", "b"}));
 }
 
-TEST(DirectorySearch, NeverReturnsFifosAndReturnsADanglingLinkAsAFile) {
+// The walk then fails to open them and says so; nothing it finds goes unmentioned.
+TEST(DirectorySearch, ReturnsFifosDevicesAndDanglingLinksAsFiles) {
   TempDir dir;
   ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
   ASSERT_EQ(symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
   ASSERT_EQ(symlink("/dev/null", (dir / "device").c_str()), 0);
   WriteFile(dir / "real", "r");
-  EXPECT_EQ(Listing(dir.path().string()), (std::vector<std::string>{"dangling", "real"}));
+  EXPECT_EQ(Listing(dir.path().string()),
+            (std::vector<std::string>{"dangling", "device", "fifo", "real"}));
 }
 
 TEST(DirectorySearch, FollowsLinksButNotIntoAFolderAlreadyOnTheWalkPath) {
@@ -100,7 +111,10 @@ TEST(DirectorySearch, FollowsLinksButNotIntoAFolderAlreadyOnTheWalkPath) {
   ASSERT_TRUE(top.First(dir / "top"));
   platform::DirectorySearch sub(&top);
   ASSERT_TRUE(sub.First(dir / "top/sub"));
-  EXPECT_EQ(Listing(dir / "top/sub/up", &sub), std::vector<std::string>{});    // top, again
+  EXPECT_EQ(Listing(dir / "top/sub/up", &sub), std::vector<std::string>{});  // top, again
+  platform::DirectorySearch again(&sub);
+  EXPECT_FALSE(again.First(dir / "top/sub/up"));
+  EXPECT_EQ(again.FirstFailure(), platform::DirectorySearch::Failure::AlreadyOnWalk);
   EXPECT_EQ(Listing(dir / "top/sub/up"), (std::vector<std::string>{"sub/"}));  // not on a walk
 }
 

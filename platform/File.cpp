@@ -1,0 +1,61 @@
+// The file operations that tests can make fail: each asks the fault hooks, when a test has
+// installed them, before the backend's system call.
+#include "platform/File.h"
+
+#include "platform/FaultHooks.h"
+#include "platform/SystemError.h"
+
+namespace platform {
+
+namespace {
+
+// True when the hook's answer refuses the call; the refusal's code becomes the system error.
+bool Refused(uint32_t error) {
+  if (error == 0) return false;
+  SetLastErrorCode(error);
+  return true;
+}
+
+}  // namespace
+
+File File::OpenForRead(const std::string& path) {
+  FaultHooks* hooks = InstalledFaultHooks();
+  if (hooks != nullptr && Refused(hooks->OpenForRead(path))) return File();
+  File file(NativeOpenForRead(path));
+  if (hooks != nullptr && file.IsOpen()) hooks->Opened(file.handle_, path);
+  return file;
+}
+
+File File::CreateForWrite(const std::string& path) {
+  FaultHooks* hooks = InstalledFaultHooks();
+  if (hooks != nullptr && Refused(hooks->CreateForWrite(path))) return File();
+  File file(NativeCreateForWrite(path));
+  if (hooks != nullptr && file.IsOpen()) hooks->Opened(file.handle_, path);
+  return file;
+}
+
+bool File::Read(void* buffer, uint32_t count, uint32_t& done) {
+  if (FaultHooks* hooks = InstalledFaultHooks();
+      hooks != nullptr && Refused(hooks->Read(handle_, count))) {
+    done = 0;
+    return false;
+  }
+  return NativeRead(buffer, count, done);
+}
+
+bool File::Write(const void* buffer, uint32_t count, uint32_t& done) {
+  if (FaultHooks* hooks = InstalledFaultHooks();
+      hooks != nullptr && Refused(hooks->Write(handle_, count))) {
+    done = 0;
+    return false;
+  }
+  return NativeWrite(buffer, count, done);
+}
+
+void File::Close() {
+  if (!IsOpen()) return;
+  if (FaultHooks* hooks = InstalledFaultHooks()) hooks->Closing(handle_);
+  NativeClose();
+}
+
+}  // namespace platform

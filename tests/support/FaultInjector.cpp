@@ -1,0 +1,122 @@
+#include "tests/support/FaultInjector.h"
+
+#include <algorithm>
+
+namespace testing_support {
+
+FaultInjector::FaultInjector() : previous_(platform::InstalledFaultHooks()) {
+  platform::InstallFaultHooks(this);
+}
+
+FaultInjector::~FaultInjector() {
+  platform::InstallFaultHooks(previous_);
+}
+
+void FaultInjector::BeforeOpening(const std::string& path, int n, std::function<void()> action) {
+  rules_[path].beforeOpening[n] = std::move(action);
+}
+
+void FaultInjector::BeforeListing(const std::string& folder, std::function<void()> action) {
+  rules_[folder].beforeListing = std::move(action);
+}
+
+void FaultInjector::BreakListing(const std::string& folder, size_t entries, uint32_t error) {
+  rules_[folder].listedEntries = entries;
+  rules_[folder].listingError = error;
+}
+
+void FaultInjector::FailOpening(const std::string& path, uint32_t error) {
+  rules_[path].openError = error;
+}
+
+void FaultInjector::FailCreating(const std::string& path, uint32_t error) {
+  rules_[path].createError = error;
+}
+
+void FaultInjector::FailReadingAfter(const std::string& path, uint64_t bytes, uint32_t error) {
+  rules_[path].readableBytes = bytes;
+  rules_[path].readError = error;
+}
+
+void FaultInjector::ShortReads(const std::string& path, uint32_t chunk) {
+  rules_[path].readChunk = chunk;
+}
+
+void FaultInjector::LimitWriting(const std::string& path, uint64_t bytes) {
+  rules_[path].writableBytes = bytes;
+}
+
+void FaultInjector::FailWriting(const std::string& path, uint32_t error) {
+  rules_[path].writeError = error;
+}
+
+int FaultInjector::Openings(const std::string& path) const {
+  const auto found = rules_.find(path);
+  return found == rules_.end() ? 0 : found->second.openings;
+}
+
+FaultInjector::Rules* FaultInjector::RulesFor(const std::string& path) {
+  const auto found = rules_.find(path);
+  return found == rules_.end() ? nullptr : &found->second;
+}
+
+uint32_t FaultInjector::OpenForRead(const std::string& path) {
+  Rules& rules = rules_[path];  // counted even without rules, for Openings
+  const int opening = ++rules.openings;
+  if (const auto action = rules.beforeOpening.find(opening); action != rules.beforeOpening.end())
+    action->second();
+  return rules.openError;
+}
+
+uint32_t FaultInjector::CreateForWrite(const std::string& path) {
+  const Rules* rules = RulesFor(path);
+  return rules == nullptr ? 0 : rules->createError;
+}
+
+uint32_t FaultInjector::ListFolder(const std::string& folder) {
+  Rules* rules = RulesFor(folder);
+  if (rules != nullptr && rules->beforeListing) rules->beforeListing();
+  return 0;
+}
+
+uint32_t FaultInjector::ListNext(const std::string& folder, size_t entriesSoFar) {
+  const Rules* rules = RulesFor(folder);
+  return rules != nullptr && entriesSoFar >= rules->listedEntries ? rules->listingError : 0;
+}
+
+uint32_t FaultInjector::Read(intptr_t file, uint32_t& count) {
+  const auto found = open_.find(file);
+  if (found == open_.end()) return 0;
+  const Rules* rules = RulesFor(found->second.path);
+  if (rules == nullptr) return 0;
+  uint64_t& moved = found->second.moved;
+  if (rules->readableBytes != kNoLimit && moved >= rules->readableBytes) return rules->readError;
+  if (rules->readChunk != 0) count = std::min(count, rules->readChunk);
+  if (rules->readableBytes != kNoLimit)
+    count = static_cast<uint32_t>(std::min<uint64_t>(count, rules->readableBytes - moved));
+  moved += count;
+  return 0;
+}
+
+uint32_t FaultInjector::Write(intptr_t file, uint32_t& count) {
+  const auto found = open_.find(file);
+  if (found == open_.end()) return 0;
+  const Rules* rules = RulesFor(found->second.path);
+  if (rules == nullptr) return 0;
+  if (rules->writeError != 0) return rules->writeError;
+  uint64_t& moved = found->second.moved;
+  if (rules->writableBytes != kNoLimit)
+    count = static_cast<uint32_t>(std::min<uint64_t>(count, rules->writableBytes - moved));
+  moved += count;
+  return 0;
+}
+
+void FaultInjector::Opened(intptr_t file, const std::string& path) {
+  open_[file] = OpenFile{path, 0};
+}
+
+void FaultInjector::Closing(intptr_t file) {
+  open_.erase(file);
+}
+
+}  // namespace testing_support
