@@ -190,8 +190,9 @@ TEST(CheckfileReader, ReportsAFileThatCannotBeOpened) {
   const std::string missing = dir / "missing.MD5";
   EXPECT_EQ(ErrorOf([&] { checkfile::LoadCheckfileLines(missing); }),
             "Cannot open file \"" + missing + "\". " + platform::SystemErrorText(kFileNotFound));
-  EXPECT_EQ(ErrorOf([&] { checkfile::LoadCheckfileLines(dir.path().string()); })
-                .rfind("Cannot open file \"" + dir.path().string() + "\". ", 0),
+  EXPECT_EQ(ErrorOf([&] {
+              checkfile::LoadCheckfileLines(dir.path().string());
+            }).rfind("Cannot open file \"" + dir.path().string() + "\". ", 0),
             0u);  // a folder is no checkfile
   const std::string held = dir / "held.MD5";
   platform::File holder = platform::File::CreateForWrite(held);
