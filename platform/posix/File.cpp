@@ -25,20 +25,34 @@ bool LockWholeFile(int fd, short type) {
   return errno != EAGAIN && errno != EACCES;
 }
 
+// Whether LockWholeFile would succeed now, without taking the lock: for an opening that ends
+// at once, this spares the kernel a lock to make and to undo on close.
+bool CouldLockWholeFile(int fd, short type) {
+  struct flock lock = {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  if (fcntl(fd, F_OFD_GETLK, &lock) != 0) return true;
+  return lock.l_type == F_UNLCK;
+}
+
+enum class Locking { Take, TestOnly };
+
 // Opens without blocking (a FIFO would otherwise wait for its other end), then admits plain
-// files only, with the lock of the given type. O_NONBLOCK stays set: Linux and the BSDs ignore
-// it for plain files, and the one call a file it would cost on every open is measurable when
-// a tree holds many small files. Read and Write clear it should a system ever honour it.
-intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
+// files only, with the lock of the given type; info is what fstat said of the file. O_NONBLOCK
+// stays set: Linux and the BSDs ignore it for plain files, and the one call a file it would
+// cost on every open is measurable when a tree holds many small files. Read and Write clear it
+// should a system ever honour it.
+intptr_t OpenPlainFile(const std::string& path, int flags, short lockType, Locking locking,
+                       struct stat& info) {
   const int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return -1;
-  struct stat info;
   int error = 0;
   if (fstat(fd, &info) != 0) {
     error = errno;
   } else if (!S_ISREG(info.st_mode)) {
     error = S_ISDIR(info.st_mode) ? EISDIR : EACCES;
-  } else if (!LockWholeFile(fd, lockType)) {
+  } else if (locking == Locking::Take ? !LockWholeFile(fd, lockType)
+                                      : !CouldLockWholeFile(fd, lockType)) {
     error = EBUSY;
   }
   if (error != 0) {
@@ -47,6 +61,11 @@ intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
     return -1;
   }
   return fd;
+}
+
+intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
+  struct stat info;
+  return OpenPlainFile(path, flags, lockType, Locking::Take, info);
 }
 
 // Whether a failed call is to be tried again: after a signal, and once O_NONBLOCK is off after
@@ -68,11 +87,6 @@ File File::CreateForWrite(const std::string& path) {
   File file(OpenPlainFile(path, O_WRONLY | O_CREAT, F_WRLCK));
   if (file.IsOpen() && ftruncate(AsFd(file.handle_), 0) != 0) file.Close();
   return file;
-}
-
-uint32_t File::SizeLow32() const {
-  uint64_t size = 0;
-  return Size(size) ? static_cast<uint32_t>(size) : 0xFFFFFFFFu;
 }
 
 bool File::Size(uint64_t& size) const {
@@ -106,6 +120,16 @@ bool File::Write(const void* buffer, uint32_t count, uint32_t& done) {
 
 void File::Close() {
   if (IsOpen()) close(AsFd(Detach()));
+}
+
+// The type check of the opening gives the size too, and the lock is only tested.
+bool FileSizeForReading(const std::string& path, uint64_t& size) {
+  struct stat info;
+  const intptr_t fd = OpenPlainFile(path, O_RDONLY, F_RDLCK, Locking::TestOnly, info);
+  if (fd < 0) return false;
+  close(AsFd(fd));
+  size = static_cast<uint64_t>(info.st_size);
+  return true;
 }
 
 bool DeleteFileAt(const std::string& path) {
