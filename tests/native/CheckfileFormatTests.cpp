@@ -190,8 +190,9 @@ TEST(CheckfileReader, ReportsAFileThatCannotBeOpened) {
   const std::string missing = dir / "missing.MD5";
   EXPECT_EQ(ErrorOf([&] { checkfile::LoadCheckfileLines(missing); }),
             "Cannot open file \"" + missing + "\". " + platform::SystemErrorText(kFileNotFound));
-  EXPECT_EQ(ErrorOf([&] { checkfile::LoadCheckfileLines(dir.path().string()); })
-                .rfind("Cannot open file \"" + dir.path().string() + "\". ", 0),
+  EXPECT_EQ(ErrorOf([&] {
+              checkfile::LoadCheckfileLines(dir.path().string());
+            }).rfind("Cannot open file \"" + dir.path().string() + "\". ", 0),
             0u);  // a folder is no checkfile
   const std::string held = dir / "held.MD5";
   platform::File holder = platform::File::CreateForWrite(held);
@@ -220,6 +221,17 @@ TEST(CheckfileReader, SkipsEmptyCommentAndShortLinesAndLinesWithoutTheBarAt33) {
   const auto blankFirst = Parse(" ;" + digest.substr(2) + "|a.txt");
   ASSERT_TRUE(blankFirst);
   EXPECT_EQ(blankFirst->DigestText, " ;" + digest.substr(2));
+}
+
+TEST(CheckfileReader, AReusedEntryTakesEachLineWholeAndKeepsItsValueForASkippedOne) {
+  const std::string digest = kDigestA;
+  CheckfileEntry entry;
+  ASSERT_TRUE(ParseEntryLine(digest + "|a much longer relative path\\in a folder", entry));
+  ASSERT_TRUE(ParseEntryLine(std::string(kDigestAbc) + "|b", entry));
+  EXPECT_EQ(entry.DigestText, kDigestAbc);
+  EXPECT_EQ(entry.RelativePath, "b");
+  EXPECT_FALSE(ParseEntryLine("; a comment", entry));
+  EXPECT_EQ(entry.RelativePath, "b");
 }
 
 TEST(CheckfileReader, TakesDigestAndPathAsTheyStand) {
