@@ -225,8 +225,7 @@ void TForm1::FlushDisplay() {
   FlushStatus();
   if (!pendingLog_.empty()) {
     // A line the user typed at the end without a line break keeps its own line.
-    const int lastLine = Memo1.LineCount() - 1;
-    if (Memo1.TextLength() > 0 && Memo1.LineLength(lastLine) > 0) {
+    if (Memo1.LastLineLength() > 0) {
       pendingLog_.insert(0, kLineBreak);
     }
     Memo1.AppendAtEnd(pendingLog_);

@@ -53,5 +53,8 @@ struct CheckfileEntry {
 // The entry an entry line holds; nothing for an empty line, a line starting with ";", a line
 // of 33 characters or fewer, and a line whose 33rd character is not "|".
 std::optional<CheckfileEntry> ParseEntryLine(const std::string& line);
+// The same into entry, whose buffers a caller reading many lines reuses; false, with entry
+// unchanged, where the other gives nothing.
+bool ParseEntryLine(const std::string& line, CheckfileEntry& entry);
 
 }  // namespace checkfile

@@ -1,5 +1,7 @@
 #include "checkfile/Generation.h"
 
+#include <charconv>
+
 #include "checkfile/BusyState.h"
 #include "checkfile/CheckfileFormat.h"
 #include "checkfile/Tasks.h"
@@ -18,20 +20,43 @@ bool IsSkippedName(const std::string& name) {
   return name == "." || name == ".." || name == kCheckfileName;
 }
 
-std::string ProgressText(size_t filesProcessed, const std::string& folder) {
-  return std::to_string(filesProcessed) + " files processed.\nWorking in " + folder;
-}
+// One walk: the window, the scan list, and the texts of the log and status lines, whose
+// buffers every entry reuses instead of making new ones.
+struct Walk {
+  TaskWindow& window;
+  TMD5NodeArray& scanList;
+  std::string line;
+  std::string status;
+
+  void Log(const char* prefix, const std::string& text) {
+    line.assign(prefix);
+    line += text;
+    window.AppendLog(line);
+  }
+
+  void ShowProgress(const std::string& folder) {
+    char count[24];
+    const auto end = std::to_chars(count, count + sizeof count, scanList.size()).ptr;
+    status.assign(count, end);
+    status += " files processed.\nWorking in ";
+    status += folder;
+    window.SetStatus(status);
+  }
+};
 
 // Lists the file and digests it; a file that cannot be digested leaves the list as it was.
-void AddFile(TaskWindow& window, const std::string& path, const std::string& name,
-             TMD5NodeArray& scanList) {
-  scanList.push_back({path, std::string()});
-  window.AppendLog("File: " + name);
+void AddFile(Walk& walk, std::string path, const std::string& name) {
+  TMD5NodeArray& scanList = walk.scanList;
+  scanList.push_back({std::move(path), std::string()});
+  walk.Log("File: ", name);
   const int32_t code = HashFile(HASH_MD5, scanList.back().FullPath, scanList.back().DigestText);
   if (code == HASH_OK) return;
-  window.AppendLog(HashErrorText(code));
+  walk.window.AppendLog(HashErrorText(code));
   scanList.pop_back();
 }
+
+std::optional<platform::DirectorySearch::Failure> WalkFolder(
+    Walk& walk, const std::string& folder, const platform::DirectorySearch* parent);
 
 void LogUnwalkedFolder(TaskWindow& window, platform::DirectorySearch::Failure failure) {
   using enum platform::DirectorySearch::Failure;
@@ -47,26 +72,45 @@ void LogUnwalkedFolder(TaskWindow& window, platform::DirectorySearch::Failure fa
   }
 }
 
-void VisitEntry(TaskWindow& window, const std::string& folder,
-                const platform::DirectorySearch& search, TMD5NodeArray& scanList) {
+void VisitEntry(Walk& walk, const std::string& folder, const platform::DirectorySearch& search) {
   const platform::DirectoryEntry& entry = search.Entry();
   if (IsSkippedName(entry.Name)) return;
-  const std::string path = platform::JoinPath(folder, entry.Name);
   const bool storable = platform::IsStorableName(entry.Name);
   if (entry.IsDirectory) {
-    window.AppendLog("Folder: " + path);
+    const std::string path = platform::JoinPath(folder, entry.Name);
+    walk.Log("Folder: ", path);
     if (storable) {
-      if (const auto failure = ScanFolder(window, path, scanList, &search))
-        LogUnwalkedFolder(window, *failure);
+      if (const auto failure = WalkFolder(walk, path, &search))
+        LogUnwalkedFolder(walk.window, *failure);
     } else {
-      window.AppendLog(kUnstorableNameText);
+      walk.window.AppendLog(kUnstorableNameText);
     }
   } else if (storable) {
-    AddFile(window, path, entry.Name, scanList);
+    AddFile(walk, platform::JoinPath(folder, entry.Name), entry.Name);
   } else {
-    window.AppendLog("File: " + entry.Name);
-    window.AppendLog(kUnstorableNameText);
+    walk.Log("File: ", entry.Name);
+    walk.window.AppendLog(kUnstorableNameText);
   }
+}
+
+std::optional<platform::DirectorySearch::Failure> WalkFolder(
+    Walk& walk, const std::string& folder, const platform::DirectorySearch* parent) {
+  platform::DirectorySearch search(parent);
+  if (!search.First(folder)) return search.FirstFailure();
+  TaskWindow& window = walk.window;
+  do {
+    VisitEntry(walk, folder, search);
+    walk.ShowProgress(folder);
+    window.ProcessPendingEvents();
+    if (window.IsAbortRequested()) {
+      search.Close();
+      walk.scanList.clear();
+      window.AppendLog(kAbortedText);
+      return std::nullopt;
+    }
+  } while (search.Next());
+  if (search.ListingBroke()) walk.Log(kListingBrokeText, folder);
+  return std::nullopt;
 }
 
 // Enters the generating state; leaving it, on every way out, returns the window to idle.
@@ -83,21 +127,8 @@ BusyState GeneratingState(TaskWindow& window) {
 std::optional<platform::DirectorySearch::Failure> ScanFolder(
     TaskWindow& window, const std::string& folder, TMD5NodeArray& scanList,
     const platform::DirectorySearch* parent) {
-  platform::DirectorySearch search(parent);
-  if (!search.First(folder)) return search.FirstFailure();
-  do {
-    VisitEntry(window, folder, search, scanList);
-    window.SetStatus(ProgressText(scanList.size(), folder));
-    window.ProcessPendingEvents();
-    if (window.IsAbortRequested()) {
-      search.Close();
-      scanList.clear();
-      window.AppendLog(kAbortedText);
-      return std::nullopt;
-    }
-  } while (search.Next());
-  if (search.ListingBroke()) window.AppendLog(kListingBrokeText + folder);
-  return std::nullopt;
+  Walk walk{window, scanList, std::string(), std::string()};
+  return WalkFolder(walk, folder, parent);
 }
 
 void RunGeneration(TaskWindow& window) {

@@ -1,3 +1,4 @@
+#include <charconv>
 #include <vector>
 
 #include "checkfile/BusyState.h"
@@ -16,40 +17,73 @@ struct Counters {
   size_t mismatched = 0;  // a part of tested
 };
 
-// Tests one listed file and logs the result.
-void TestEntry(TaskWindow& window, const CheckfileEntry& entry, const std::string& path,
-               Counters& counters) {
+// One verification: the window, the counts, and the texts of each entry, whose buffers every
+// entry reuses instead of making new ones.
+struct Check {
+  TaskWindow& window;
+  const std::string& baseFolder;
+  Counters counters;
+  CheckfileEntry entry;
+  std::string path;
   std::string computed;
-  const int32_t code = HashFile(HASH_MD5, path, computed);
-  if (code != HASH_OK) {
-    ++counters.notTested;
-    window.AppendLog("ERROR: " + HashErrorText(code) + " (" + path + ")");
-    return;
+  std::string line;
+
+  // The listed file's full name: the checkfile's folder and the relative path.
+  void TakePath() {
+    entry.RelativePath = platform::FromStoredPath(std::move(entry.RelativePath));
+    path.assign(baseFolder);
+    path += entry.RelativePath;
   }
-  ++counters.tested;
-  if (computed != entry.DigestText) {
-    ++counters.mismatched;
-    window.AppendLog("ERROR: MD5 sum does not match for " + path +
-                     ". Expected: " + entry.DigestText + " Calculated: " + computed);
-  } else {
-    window.AppendLog("OK: " + path);
+
+  void ShowProgress() {
+    char count[24];
+    const auto end = std::to_chars(count, count + sizeof count, counters.tested).ptr;
+    line.assign("Files tested: ");
+    line.append(count, end);
+    line += "; Testing: ";
+    line += path;
+    window.SetStatus(line);
   }
-}
+
+  void Log(const char* prefix, const std::string& text) {
+    line.assign(prefix);
+    line += text;
+    window.AppendLog(line);
+  }
+
+  // Tests the listed file and logs the result.
+  void TestEntry() {
+    const int32_t code = HashFile(HASH_MD5, path, computed);
+    if (code != HASH_OK) {
+      ++counters.notTested;
+      window.AppendLog("ERROR: " + HashErrorText(code) + " (" + path + ")");
+      return;
+    }
+    ++counters.tested;
+    if (computed != entry.DigestText) {
+      ++counters.mismatched;
+      window.AppendLog("ERROR: MD5 sum does not match for " + path +
+                       ". Expected: " + entry.DigestText + " Calculated: " + computed);
+    } else {
+      Log("OK: ", path);
+    }
+  }
+};
 
 // Tests every entry line in order, until the user stops it.
-void TestEntries(TaskWindow& window, const std::vector<std::string>& lines,
-                 const std::string& baseFolder, Counters& counters) {
+void TestEntries(Check& check, const std::vector<std::string>& lines) {
+  TaskWindow& window = check.window;
   for (const std::string& line : lines) {
-    const std::optional<CheckfileEntry> entry = ParseEntryLine(line);
-    if (!entry) continue;  // a skipped line costs nothing: no status, no events, no abort test
-    const std::string path = baseFolder + platform::FromStoredPath(entry->RelativePath);
-    window.SetStatus("Files tested: " + std::to_string(counters.tested) + "; Testing: " + path);
+    // A skipped line costs nothing: no status, no events, no abort test.
+    if (!ParseEntryLine(line, check.entry)) continue;
+    check.TakePath();
+    check.ShowProgress();
     window.ProcessPendingEvents();
     if (window.IsAbortRequested()) {
       window.AppendLog("OPERATION ABORTED BY USER.");
       return;
     }
-    TestEntry(window, *entry, path, counters);
+    check.TestEntry();
   }
 }
 
@@ -88,15 +122,16 @@ BusyState VerifyingState(TaskWindow& window) {
 void RunVerification(TaskWindow& window) {
   std::string chosen;
   if (!window.RunOpenDialog(window.GetSelectedFolder(), chosen)) return;
-  Counters counters;
   window.SetAbortRequested(false);
   BusyState busy = VerifyingState(window);
   const std::vector<std::string> lines = LoadCheckfileLines(chosen);
   window.ClearLog();
   window.AppendLog("Testing MD5 sums in " + chosen);
   const std::string baseFolder = platform::FolderPartOf(chosen);
-  TestEntries(window, lines, baseFolder, counters);
-  if (!window.IsAbortRequested()) AppendSummary(window, counters);
+  Check check{window,        baseFolder,    Counters(),   CheckfileEntry(),
+              std::string(), std::string(), std::string()};
+  TestEntries(check, lines);
+  if (!window.IsAbortRequested()) AppendSummary(window, check.counters);
   window.SetStatus(window.StatusBanner());
 }
 

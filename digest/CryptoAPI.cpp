@@ -14,12 +14,6 @@ MDTransformFunction TransformFor(uint32_t hashType) {
   return hashType == HASH_MD4 ? MD4Transform : MD5Transform;
 }
 
-// Opens the file and takes its whole size; false when either fails.
-bool FileSize64ByName(const std::string& path, uint64_t& size) {
-  const platform::File file = platform::File::OpenForRead(path);
-  return file.IsOpen() && file.Size(size);
-}
-
 // Feeds length bytes from the start offset on, in reads of at most 4096 bytes. Bytes read
 // beyond the range are never fed.
 bool HashFileBytes(HashContext* context, const std::string& path, int32_t start, uint64_t length) {
@@ -111,9 +105,9 @@ int32_t HashFinal(HashContext* context, std::string& digestText) {
 }
 
 int32_t FileSizeByName(const std::string& path) {
-  const platform::File file = platform::File::OpenForRead(path);
-  if (!file.IsOpen()) return -1;
-  return static_cast<int32_t>(file.SizeLow32());
+  uint64_t size = 0;
+  if (!platform::FileSizeForReading(path, size)) return -1;
+  return static_cast<int32_t>(static_cast<uint32_t>(size));
 }
 
 bool HashFileRange(HashContext* context, const std::string& path, uint32_t start, uint32_t end) {
@@ -125,7 +119,7 @@ int32_t HashFile(uint32_t hashType, const std::string& path, std::string& digest
   // 4 GiB or more, and a file of exactly 2^32 - 1 bytes would look unopenable.
   HashContext context;
   uint64_t size = 0;
-  if (!FileSize64ByName(path, size)) return HASH_OPEN_FAILED;
+  if (!platform::FileSizeForReading(path, size)) return HASH_OPEN_FAILED;
   const int32_t code = HashInit(&context, hashType);
   if (code != HASH_OK) return code;
   if (!HashFileBytes(&context, path, 0, size)) return HASH_READ_FAILED;

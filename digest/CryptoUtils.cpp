@@ -14,8 +14,11 @@ std::string HexDigits(uint64_t value, uint32_t count) {
 }
 
 void AppendHexBytes(std::string& text, const uint8_t* bytes, size_t count) {
+  const size_t start = text.size();
+  text.resize(start + 2 * count);
+  char* digit = text.data() + start;
   for (size_t i = 0; i < count; ++i) {
-    text.push_back(kHexDigits[bytes[i] >> 4]);
-    text.push_back(kHexDigits[bytes[i] & 0xFu]);
+    *digit++ = kHexDigits[bytes[i] >> 4];
+    *digit++ = kHexDigits[bytes[i] & 0xFu];
   }
 }

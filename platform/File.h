@@ -35,8 +35,6 @@ class File {
 
   bool IsOpen() const { return handle_ != kInvalidHandle; }
 
-  // The low 32 bits of the size; all ones when the size cannot be had.
-  uint32_t SizeLow32() const;
   // The whole size.
   bool Size(uint64_t& size) const;
   // Positions at a signed 32-bit offset from the start.
@@ -71,6 +69,10 @@ class File {
 
   intptr_t handle_ = kInvalidHandle;
 };
+
+// The whole size of a file that OpenForRead could open at this moment: opens it so, takes the
+// size and closes it again. False when it cannot be opened or its size cannot be had.
+bool FileSizeForReading(const std::string& path, uint64_t& size);
 
 // Removes a file; false when it cannot be removed.
 bool DeleteFileAt(const std::string& path);

@@ -55,8 +55,16 @@ int Memo::LineLength(int line) const {
   return static_cast<int>(SendMessageA(hwnd_, EM_LINELENGTH, static_cast<WPARAM>(start), 0));
 }
 
+int Memo::EndPosition() const {
+  const int lastLine = LineCount() - 1;
+  const LRESULT start = SendMessageA(hwnd_, EM_LINEINDEX, static_cast<WPARAM>(lastLine), 0);
+  if (start < 0) return TextLength();
+  return static_cast<int>(start) +
+         static_cast<int>(SendMessageA(hwnd_, EM_LINELENGTH, static_cast<WPARAM>(start), 0));
+}
+
 void Memo::AppendAtEnd(const std::string& text) {
-  const int end = TextLength();
+  const int end = EndPosition();
   Select(end, end);
   SendMessageA(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
   SendMessageA(hwnd_, EM_SCROLLCARET, 0, 0);

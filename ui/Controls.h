@@ -70,9 +70,13 @@ class Memo : public Control {
   // Lifts the default limit of 30,000 characters, beyond which typing and appending fail
   // without a word.
   void SetNoTextLimit() { SendMessageA(hwnd_, EM_SETLIMITTEXT, 0, 0); }
+  // A pass over the whole text under Wine: the log's appends use EndPosition instead.
   int TextLength() const { return GetWindowTextLengthA(hwnd_); }
   int LineCount() const { return static_cast<int>(SendMessageA(hwnd_, EM_GETLINECOUNT, 0, 0)); }
   int LineLength(int line) const;
+  // The position after the last character, and the length of the last line.
+  int EndPosition() const;
+  int LastLineLength() const { return LineLength(LineCount() - 1); }
   int FirstVisibleLine() const {
     return static_cast<int>(SendMessageA(hwnd_, EM_GETFIRSTVISIBLELINE, 0, 0));
   }

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "platform/FaultHooks.h"
+
 namespace platform {
 
 namespace {
@@ -30,27 +32,41 @@ int NotPlainFileError(const struct stat& info) {
   return S_ISDIR(info.st_mode) ? EISDIR : EACCES;
 }
 
-// Admits plain files only, with the lock of the given type. Anything else that exists is turned
-// away before it is opened: opening a device can act on it (a tape rewinds when closed, a
-// serial line changes state). The open itself does not block (a FIFO would otherwise wait for
-// its other end) and the type is checked again on what was opened, in case the name changed
-// hands in between. O_NONBLOCK stays set: Linux and the BSDs ignore it for plain files, and
-// the one call a file it would cost on every open is measurable when a tree holds many small
-// files. Read and Write clear it should a system ever honour it.
-intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
-  if (struct stat before; stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode)) {
-    errno = NotPlainFileError(before);
+// Whether LockWholeFile would succeed now, without taking the lock: for an opening that ends
+// at once, this spares the kernel a lock to make and to undo on close.
+bool CouldLockWholeFile(int fd, short type) {
+  struct flock lock = {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  if (fcntl(fd, F_OFD_GETLK, &lock) != 0) return true;
+  return lock.l_type == F_UNLCK;
+}
+
+enum class Locking { Take, TestOnly };
+
+// Admits plain files only, with the lock of the given type; info is what fstat said of the
+// file. Anything else that exists is turned away before it is opened: opening a device can act
+// on it (a tape rewinds when closed, a serial line changes state). The open itself does not
+// block (a FIFO would otherwise wait for its other end) and the type is checked again on what
+// was opened, in case the name changed hands in between. O_NONBLOCK stays set: Linux and the
+// BSDs ignore it for plain files, and the one call a file it would cost on every open is
+// measurable when a tree holds many small files. Read and Write clear it should a system ever
+// honour it.
+intptr_t OpenPlainFile(const std::string& path, int flags, short lockType, Locking locking,
+                       struct stat& info) {
+  if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    errno = NotPlainFileError(info);
     return -1;
   }
   const int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return -1;
-  struct stat info;
   int error = 0;
   if (fstat(fd, &info) != 0) {
     error = errno;
   } else if (!S_ISREG(info.st_mode)) {
     error = NotPlainFileError(info);
-  } else if (!LockWholeFile(fd, lockType)) {
+  } else if (locking == Locking::Take ? !LockWholeFile(fd, lockType)
+                                      : !CouldLockWholeFile(fd, lockType)) {
     error = EBUSY;
   }
   if (error != 0) {
@@ -59,6 +75,11 @@ intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
     return -1;
   }
   return fd;
+}
+
+intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
+  struct stat info;
+  return OpenPlainFile(path, flags, lockType, Locking::Take, info);
 }
 
 // Whether a failed call is to be tried again: after a signal, and once O_NONBLOCK is off after
@@ -86,11 +107,6 @@ intptr_t File::NativeCreateForWrite(const std::string& path) {
     return -1;
   }
   return fd;
-}
-
-uint32_t File::SizeLow32() const {
-  uint64_t size = 0;
-  return Size(size) ? static_cast<uint32_t>(size) : 0xFFFFFFFFu;
 }
 
 bool File::Size(uint64_t& size) const {
@@ -124,6 +140,21 @@ bool File::NativeWrite(const void* buffer, uint32_t count, uint32_t& done) {
 
 void File::NativeClose() {
   close(AsFd(Detach()));
+}
+
+// The type check of the opening gives the size too, and the lock is only tested. Under a
+// test's fault hooks the opening goes through File, so the hooks see it like any other.
+bool FileSizeForReading(const std::string& path, uint64_t& size) {
+  if (InstalledFaultHooks() != nullptr) {
+    const File file = File::OpenForRead(path);
+    return file.IsOpen() && file.Size(size);
+  }
+  struct stat info;
+  const intptr_t fd = OpenPlainFile(path, O_RDONLY, F_RDLCK, Locking::TestOnly, info);
+  if (fd < 0) return false;
+  close(AsFd(fd));
+  size = static_cast<uint64_t>(info.st_size);
+  return true;
 }
 
 bool DeleteFileAt(const std::string& path) {

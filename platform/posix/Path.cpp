@@ -9,8 +9,12 @@ constexpr char kStoredSeparator = '\\';
 }  // namespace
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.size() == 1 && folder[0] == kPathSeparator) return folder + name;
-  return folder + kPathSeparator + name;
+  std::string path;
+  path.reserve(folder.size() + 1 + name.size());  // one allocation, however long the parts
+  path += folder;
+  if (folder.size() != 1 || folder[0] != kPathSeparator) path += kPathSeparator;
+  path += name;
+  return path;
 }
 
 bool RemoveTrailingSeparator(std::string& folder) {

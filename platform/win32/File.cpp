@@ -23,10 +23,6 @@ intptr_t File::NativeCreateForWrite(const std::string& path) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-uint32_t File::SizeLow32() const {
-  return GetFileSize(AsHandle(handle_), nullptr);
-}
-
 bool File::Size(uint64_t& size) const {
   LARGE_INTEGER value;
   if (!GetFileSizeEx(AsHandle(handle_), &value)) return false;
@@ -54,6 +50,11 @@ bool File::NativeWrite(const void* buffer, uint32_t count, uint32_t& done) {
 
 void File::NativeClose() {
   CloseHandle(AsHandle(Detach()));
+}
+
+bool FileSizeForReading(const std::string& path, uint64_t& size) {
+  const File file = File::OpenForRead(path);
+  return file.IsOpen() && file.Size(size);
 }
 
 bool DeleteFileAt(const std::string& path) {

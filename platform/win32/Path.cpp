@@ -3,7 +3,12 @@
 namespace platform {
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
-  return folder + kPathSeparator + name;
+  std::string path;
+  path.reserve(folder.size() + 1 + name.size());  // one allocation, however long the parts
+  path += folder;
+  path += kPathSeparator;
+  path += name;
+  return path;
 }
 
 bool RemoveTrailingSeparator(std::string& folder) {

@@ -223,6 +223,17 @@ TEST(CheckfileReader, SkipsEmptyCommentAndShortLinesAndLinesWithoutTheBarAt33) {
   EXPECT_EQ(blankFirst->DigestText, " ;" + digest.substr(2));
 }
 
+TEST(CheckfileReader, AReusedEntryTakesEachLineWholeAndKeepsItsValueForASkippedOne) {
+  const std::string digest = kDigestA;
+  CheckfileEntry entry;
+  ASSERT_TRUE(ParseEntryLine(digest + "|a much longer relative path\\in a folder", entry));
+  ASSERT_TRUE(ParseEntryLine(std::string(kDigestAbc) + "|b", entry));
+  EXPECT_EQ(entry.DigestText, kDigestAbc);
+  EXPECT_EQ(entry.RelativePath, "b");
+  EXPECT_FALSE(ParseEntryLine("; a comment", entry));
+  EXPECT_EQ(entry.RelativePath, "b");
+}
+
 TEST(CheckfileReader, TakesDigestAndPathAsTheyStand) {
   const auto upper = Parse("0CC175B9C0F1B6A831C399E269772661|Sub\\A.TXT  ");
   ASSERT_TRUE(upper);

@@ -82,9 +82,25 @@ TEST(HashFile, CannotDigestAFileThatIsOpenForWriting) {
     ASSERT_TRUE(writer.IsOpen());
     EXPECT_EQ(HashFile(HASH_MD5, path, text), HASH_OPEN_FAILED);
     EXPECT_EQ(text, "kept");
+    EXPECT_EQ(FileSizeByName(path), -1);
   }
   EXPECT_EQ(HashFile(HASH_MD5, path, text), HASH_OK);  // the writer has gone
   EXPECT_EQ(text, "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(FileSizeByName(path), 0);
+}
+
+TEST(HashFile, DigestsAFileThatOthersAreReading) {
+  TempDir dir;
+  const std::string path = dir / "shared";
+  WriteFile(path, "abc");
+  const platform::File reader = platform::File::OpenForRead(path);
+  ASSERT_TRUE(reader.IsOpen());
+  std::string text;
+  EXPECT_EQ(HashFile(HASH_MD5, path, text), HASH_OK);
+  EXPECT_EQ(text, "900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(FileSizeByName(path), 3);
+  // While it is being read, a writer is kept out.
+  EXPECT_FALSE(platform::File::CreateForWrite(path).IsOpen());
 }
 
 TEST(FileSizeByName, GivesTheSizeOrMinusOne) {
