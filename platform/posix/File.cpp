@@ -42,18 +42,15 @@ bool CouldLockWholeFile(int fd, short type) {
   return lock.l_type == F_UNLCK;
 }
 
-enum class Locking { Take, TestOnly };
-
-// Admits plain files only, with the lock of the given type; info is what fstat said of the
-// file. Anything else that exists is turned away before it is opened: opening a device can act
-// on it (a tape rewinds when closed, a serial line changes state). The open itself does not
-// block (a FIFO would otherwise wait for its other end) and the type is checked again on what
-// was opened, in case the name changed hands in between. O_NONBLOCK stays set: Linux and the
-// BSDs ignore it for plain files, and the one call a file it would cost on every open is
-// measurable when a tree holds many small files. Read and Write clear it should a system ever
-// honour it.
-intptr_t OpenPlainFile(const std::string& path, int flags, short lockType, Locking locking,
-                       struct stat& info) {
+// Admits plain files only, with the lock of the given type. Anything else that exists is turned
+// away before it is opened: opening a device can act on it (a tape rewinds when closed, a
+// serial line changes state). The open itself does not block (a FIFO would otherwise wait for
+// its other end) and the type is checked again on what was opened, in case the name changed
+// hands in between. O_NONBLOCK stays set: Linux and the BSDs ignore it for plain files, and
+// the one call a file it would cost on every open is measurable when a tree holds many small
+// files. Read and Write clear it should a system ever honour it.
+intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
+  struct stat info;
   if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
     errno = NotPlainFileError(info);
     return -1;
@@ -65,8 +62,7 @@ intptr_t OpenPlainFile(const std::string& path, int flags, short lockType, Locki
     error = errno;
   } else if (!S_ISREG(info.st_mode)) {
     error = NotPlainFileError(info);
-  } else if (locking == Locking::Take ? !LockWholeFile(fd, lockType)
-                                      : !CouldLockWholeFile(fd, lockType)) {
+  } else if (!LockWholeFile(fd, lockType)) {
     error = EBUSY;
   }
   if (error != 0) {
@@ -75,11 +71,6 @@ intptr_t OpenPlainFile(const std::string& path, int flags, short lockType, Locki
     return -1;
   }
   return fd;
-}
-
-intptr_t OpenPlainFile(const std::string& path, int flags, short lockType) {
-  struct stat info;
-  return OpenPlainFile(path, flags, lockType, Locking::Take, info);
 }
 
 // Whether a failed call is to be tried again: after a signal, and once O_NONBLOCK is off after
@@ -142,17 +133,29 @@ void File::NativeClose() {
   close(AsFd(Detach()));
 }
 
-// The type check of the opening gives the size too, and the lock is only tested. Under a
-// test's fault hooks the opening goes through File, so the hooks see it like any other.
+// The size without reading: stat gives the type and the size, and the opening only shows that
+// OpenForRead could open the file now (its permissions, and no writer's lock); a device is
+// never opened. Under a test's fault hooks the opening goes through File, so the hooks see it
+// like any other.
 bool FileSizeForReading(const std::string& path, uint64_t& size) {
   if (InstalledFaultHooks() != nullptr) {
     const File file = File::OpenForRead(path);
     return file.IsOpen() && file.Size(size);
   }
   struct stat info;
-  const intptr_t fd = OpenPlainFile(path, O_RDONLY, F_RDLCK, Locking::TestOnly, info);
+  if (stat(path.c_str(), &info) != 0) return false;
+  if (!S_ISREG(info.st_mode)) {
+    errno = NotPlainFileError(info);
+    return false;
+  }
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return false;
-  close(AsFd(fd));
+  const bool unlocked = CouldLockWholeFile(fd, F_RDLCK);
+  close(fd);
+  if (!unlocked) {
+    errno = EBUSY;
+    return false;
+  }
   size = static_cast<uint64_t>(info.st_size);
   return true;
 }
