@@ -28,8 +28,10 @@ constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
 constexpr int kPageAbout = 2;
 
 // The time from one batch of log lines to the next. The edit control's cost of taking a batch
-// grows with the batch, so a fixed pace keeps both the batches and the lag small.
-constexpr DWORD kFlushInterval = 100;
+// grows with the batch, so a fixed pace keeps both the batches and the lag small; each batch
+// also costs a repaint of the log and the status line, which at five a second is a small part
+// of a run over many small files and still looks live.
+constexpr DWORD kFlushInterval = 200;
 // Items that take this long (milliseconds) get the status line shown for each of them: its
 // cost is then small beside theirs.
 constexpr DWORD kSlowItem = 10;

@@ -112,7 +112,7 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
 
   // Lines appended but not yet shown, each followed by CR LF, and the status text not yet
   // shown. Appending one line at a time to the edit control costs time that grows with its
-  // text, so lines reach it in batches, a tenth of a second apart while a task runs, and
+  // text, so lines reach it in batches, a fifth of a second apart while a task runs, and
   // whenever a task ends or the log is read. The status line is shown at the same pace, and
   // for every item while items are slow.
   std::string pendingLog_;
