@@ -105,9 +105,9 @@ int32_t HashFinal(HashContext* context, std::string& digestText) {
 }
 
 int32_t FileSizeByName(const std::string& path) {
-  uint64_t size = 0;
-  if (!platform::FileSizeForReading(path, size)) return -1;
-  return static_cast<int32_t>(static_cast<uint32_t>(size));
+  const platform::File file = platform::File::OpenForRead(path);
+  if (!file.IsOpen()) return -1;
+  return static_cast<int32_t>(file.SizeLow32());
 }
 
 bool HashFileRange(HashContext* context, const std::string& path, uint32_t start, uint32_t end) {

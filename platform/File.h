@@ -35,6 +35,8 @@ class File {
 
   bool IsOpen() const { return handle_ != kInvalidHandle; }
 
+  // The low 32 bits of the size; all ones when the size cannot be had.
+  uint32_t SizeLow32() const;
   // The whole size.
   bool Size(uint64_t& size) const;
   // Positions at a signed 32-bit offset from the start.

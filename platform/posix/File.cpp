@@ -100,6 +100,11 @@ intptr_t File::NativeCreateForWrite(const std::string& path) {
   return fd;
 }
 
+uint32_t File::SizeLow32() const {
+  uint64_t size = 0;
+  return Size(size) ? static_cast<uint32_t>(size) : 0xFFFFFFFFu;
+}
+
 bool File::Size(uint64_t& size) const {
   struct stat info;
   if (fstat(AsFd(handle_), &info) != 0) return false;

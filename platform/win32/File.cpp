@@ -23,6 +23,10 @@ intptr_t File::NativeCreateForWrite(const std::string& path) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+uint32_t File::SizeLow32() const {
+  return GetFileSize(AsHandle(handle_), nullptr);
+}
+
 bool File::Size(uint64_t& size) const {
   LARGE_INTEGER value;
   if (!GetFileSizeEx(AsHandle(handle_), &value)) return false;

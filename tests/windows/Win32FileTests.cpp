@@ -50,12 +50,13 @@ TEST(Win32File, OtherReadersMayReadWhileWeDigestButNotWrite) {
   if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
 }
 
-TEST(Win32File, SizeOfAnOpenFileAndSizeByNameAgree) {
+TEST(Win32File, SizeLow32AndTheWholeSizeAndTheSizeByNameAgree) {
   TempDir dir;
   const std::string path = dir / "sized.bin";
   WriteFile(path, std::string(5000, 'x'));
   platform::File file = platform::File::OpenForRead(path);
   ASSERT_TRUE(file.IsOpen());
+  EXPECT_EQ(file.SizeLow32(), 5000u);
   uint64_t size = 0;
   EXPECT_TRUE(file.Size(size));
   EXPECT_EQ(size, 5000u);
