@@ -10,6 +10,7 @@
 #include "platform/File.h"
 #include "platform/Path.h"
 #include "platform/SystemError.h"
+#include "tests/support/CheckfileSamples.h"
 #include "tests/support/TestFiles.h"
 
 #ifndef _WIN32
@@ -24,13 +25,13 @@ using checkfile::CheckfileEntry;
 using checkfile::ParseEntryLine;
 using checkfile::SplitLines;
 using checkfile::TaskError;
+using testing_support::kDigestA;
+using testing_support::kDigestAbc;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 using Lines = std::vector<std::string>;
 
-constexpr char kDigestA[] = "0cc175b9c0f1b6a831c399e269772661";
-constexpr char kDigestAbc[] = "900150983cd24fb0d6963f7d28e17f72";
 // ERROR_FILE_NOT_FOUND on Windows, ENOENT on POSIX.
 constexpr uint32_t kFileNotFound = 2;
 

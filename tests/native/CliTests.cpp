@@ -11,6 +11,7 @@
 #include "platform/File.h"
 #include "platform/Path.h"
 #include "platform/SystemError.h"
+#include "tests/support/CheckfileSamples.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestFiles.h"
 
@@ -34,6 +35,8 @@ namespace {
 namespace fs = std::filesystem;
 using platform::JoinPath;
 using testing_support::ChildProcess;
+using testing_support::kDigestA;
+using testing_support::kDigestAbc;
 using testing_support::ProgramRun;
 using testing_support::ReadFile;
 using testing_support::TempDir;
@@ -45,9 +48,7 @@ constexpr int kFilesFailed = 1;
 constexpr int kTrouble = 2;
 constexpr int kInterrupted = 130;
 
-constexpr char kDigestA[] = "0cc175b9c0f1b6a831c399e269772661";
 constexpr char kDigestB[] = "92eb5ffee6ae2fec3ad71c777531578f";
-constexpr char kDigestAbc[] = "900150983cd24fb0d6963f7d28e17f72";
 constexpr char kAborted[] = "OPERATION ABORTED BY USER.";
 
 ProgramRun Vrtly(const Lines& args, const std::string& workingFolder = std::string()) {

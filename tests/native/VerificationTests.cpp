@@ -10,6 +10,7 @@
 #include "platform/File.h"
 #include "platform/Path.h"
 #include "platform/SystemError.h"
+#include "tests/support/CheckfileSamples.h"
 #include "tests/support/RecordingWindow.h"
 #include "tests/support/TestFiles.h"
 
@@ -17,18 +18,17 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::JoinPath;
+using testing_support::kCouldNotBeTested;
+using testing_support::kDigestA;
+using testing_support::kDigestAbc;
 using testing_support::RecordingWindow;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 using Lines = std::vector<std::string>;
 using Op = RecordingWindow::Op;
 
-constexpr char kDigestA[] = "0cc175b9c0f1b6a831c399e269772661";
-constexpr char kDigestAbc[] = "900150983cd24fb0d6963f7d28e17f72";
 // ERROR_FILE_NOT_FOUND on Windows, ENOENT on POSIX.
 constexpr uint32_t kFileNotFound = 2;
-constexpr char kCouldNotBeTested[] =
-    " files could not be tested. Either they could not be opened or were not there.";
 constexpr char kDidNotMatch[] =
     " files MD5 sums did not match! Either these files were damaged or they were modified.";
 

@@ -19,12 +19,11 @@ using gui_test::ControlState;
 using gui_test::LogLines;
 using gui_test::OpenDialogScript;
 using gui_test::SystemText;
+using testing_support::kCouldNotBeTested;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 using Lines = std::vector<std::string>;
 
-constexpr char kCouldNotBeTested[] =
-    " files could not be tested. Either they could not be opened or were not there.";
 constexpr char kDidNotMatch[] =
     " files MD5 sums did not match! Either these files were damaged or they were modified.";
 
