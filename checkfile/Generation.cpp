@@ -23,6 +23,8 @@ bool IsSkippedName(const std::string& name) {
 // One walk: the window, the scan list, and the texts of the log and status lines, whose
 // buffers every entry reuses instead of making new ones.
 struct Walk {
+  Walk(TaskWindow& taskWindow, TMD5NodeArray& list) : window(taskWindow), scanList(list) {}
+
   TaskWindow& window;
   TMD5NodeArray& scanList;
   std::string line;
@@ -127,7 +129,7 @@ BusyState GeneratingState(TaskWindow& window) {
 std::optional<platform::DirectorySearch::Failure> ScanFolder(
     TaskWindow& window, const std::string& folder, TMD5NodeArray& scanList,
     const platform::DirectorySearch* parent) {
-  Walk walk{window, scanList, std::string(), std::string()};
+  Walk walk(window, scanList);
   return WalkFolder(walk, folder, parent);
 }
 

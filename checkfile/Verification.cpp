@@ -20,6 +20,9 @@ struct Counters {
 // One verification: the window, the counts, and the texts of each entry, whose buffers every
 // entry reuses instead of making new ones.
 struct Check {
+  Check(TaskWindow& taskWindow, const std::string& folder)
+      : window(taskWindow), baseFolder(folder) {}
+
   TaskWindow& window;
   const std::string& baseFolder;
   Counters counters;
@@ -128,8 +131,7 @@ void RunVerification(TaskWindow& window) {
   window.ClearLog();
   window.AppendLog("Testing MD5 sums in " + chosen);
   const std::string baseFolder = platform::FolderPartOf(chosen);
-  Check check{window,        baseFolder,    Counters(),   CheckfileEntry(),
-              std::string(), std::string(), std::string()};
+  Check check(window, baseFolder);
   TestEntries(check, lines);
   if (!window.IsAbortRequested()) AppendSummary(window, check.counters);
   window.SetStatus(window.StatusBanner());
