@@ -34,25 +34,17 @@ namespace {
 namespace fs = std::filesystem;
 using platform::JoinPath;
 using testing_support::FaultInjector;
+using testing_support::Generate;
 using testing_support::kCouldNotBeTested;
 using testing_support::kDigestA;
 using testing_support::kVersionHeaderLine;
 using testing_support::ReadFile;
 using testing_support::RecordingWindow;
 using testing_support::TempDir;
+using testing_support::Verify;
 using testing_support::WithoutTimestamp;
 using testing_support::WriteFile;
 using Lines = std::vector<std::string>;
-
-void Generate(RecordingWindow& window, const std::string& folder) {
-  window.selectedFolder = folder;
-  checkfile::RunTask(window, checkfile::RunGeneration);
-}
-
-void Verify(RecordingWindow& window, const std::string& checkfile) {
-  window.dialogFileName = checkfile;
-  checkfile::RunTask(window, checkfile::RunVerification);
-}
 
 std::string SavedTo(const TempDir& dir) {
   return "Operation complete.  Check file saved to " + (dir / checkfile::kCheckfileName);

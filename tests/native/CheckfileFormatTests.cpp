@@ -11,6 +11,7 @@
 #include "platform/Path.h"
 #include "platform/SystemError.h"
 #include "tests/support/CheckfileSamples.h"
+#include "tests/support/RecordingWindow.h"
 #include "tests/support/TestFiles.h"
 
 #ifndef _WIN32
@@ -24,7 +25,7 @@ namespace {
 using checkfile::CheckfileEntry;
 using checkfile::ParseEntryLine;
 using checkfile::SplitLines;
-using checkfile::TaskError;
+using testing_support::ErrorOf;
 using testing_support::kDigestA;
 using testing_support::kDigestAbc;
 using testing_support::ReadFile;
@@ -34,17 +35,6 @@ using Lines = std::vector<std::string>;
 
 // ERROR_FILE_NOT_FOUND on Windows, ENOENT on POSIX.
 constexpr uint32_t kFileNotFound = 2;
-
-// The message of the TaskError that f throws, or "no error".
-template <typename F>
-std::string ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const TaskError& error) {
-    return error.what();
-  }
-  return "no error";
-}
 
 TEST(CheckfileWriter, WritesBothHeadersAndOneEntryPerNodeWithCrLfAfterEveryLine) {
   const std::string folder = platform::JoinPath("data", "set");

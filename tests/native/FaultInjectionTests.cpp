@@ -22,7 +22,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using checkfile::TaskError;
+using testing_support::ErrorOf;
 using testing_support::FaultInjector;
 using testing_support::kDigestA;
 using testing_support::kDigestAbc;
@@ -43,16 +43,6 @@ std::string DigestOf(const std::string& bytes) {
   std::string text;
   HashFinal(&context, text);
   return text;
-}
-
-template <typename F>
-std::string ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const TaskError& error) {
-    return error.what();
-  }
-  return "no error";
 }
 
 void Truncate(const std::string& path, uintmax_t size) {

@@ -25,6 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::JoinPath;
+using testing_support::Generate;
 using testing_support::kDigestA;
 using testing_support::kDigestAbc;
 using testing_support::MakeSmallTree;
@@ -77,11 +78,6 @@ constexpr size_t kDotEntries = 2;
 #else
 constexpr size_t kDotEntries = 0;
 #endif
-
-void Generate(RecordingWindow& window, const std::string& selectedFolder) {
-  window.selectedFolder = selectedFolder;
-  checkfile::RunTask(window, checkfile::RunGeneration);
-}
 
 std::string Timestamp() {
   return checkfile::TimestampText(platform::CurrentLocalTime(), platform::UserDateTimeSettings());

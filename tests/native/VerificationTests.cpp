@@ -18,11 +18,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::JoinPath;
+using testing_support::Generate;
 using testing_support::kCouldNotBeTested;
 using testing_support::kDigestA;
 using testing_support::kDigestAbc;
 using testing_support::RecordingWindow;
 using testing_support::TempDir;
+using testing_support::Verify;
 using testing_support::WriteFile;
 using Lines = std::vector<std::string>;
 using Op = RecordingWindow::Op;
@@ -39,16 +41,6 @@ const Lines kLeaveVerifying = {"enable PageControl1", "enable ButtonFindCheckFil
 
 void Append(Lines& lines, const Lines& more) {
   lines.insert(lines.end(), more.begin(), more.end());
-}
-
-void Verify(RecordingWindow& window, const std::string& checkfile) {
-  window.dialogFileName = checkfile;
-  checkfile::RunTask(window, checkfile::RunVerification);
-}
-
-void Generate(RecordingWindow& window, const std::string& folder) {
-  window.selectedFolder = folder;
-  checkfile::RunTask(window, checkfile::RunGeneration);
 }
 
 std::string Entry(const std::string& digest, const std::string& storedPath) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "checkfile/Tasks.h"
+
 namespace testing_support {
 
 using checkfile::TaskControl;
@@ -151,6 +153,16 @@ std::vector<std::string> RecordingWindow::Trace() const {
     }
   }
   return lines;
+}
+
+void Generate(RecordingWindow& window, const std::string& folder) {
+  window.selectedFolder = folder;
+  checkfile::RunTask(window, checkfile::RunGeneration);
+}
+
+void Verify(RecordingWindow& window, const std::string& checkfile) {
+  window.dialogFileName = checkfile;
+  checkfile::RunTask(window, checkfile::RunVerification);
 }
 
 }  // namespace testing_support

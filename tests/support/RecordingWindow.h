@@ -89,4 +89,20 @@ class RecordingWindow : public checkfile::TaskWindow {
 
 const char* ControlName(checkfile::TaskControl control);
 
+// The two tasks as their buttons start them: "Go!" on the folder, "Open Checkfile..." with
+// the dialog answering the checkfile's name.
+void Generate(RecordingWindow& window, const std::string& folder);
+void Verify(RecordingWindow& window, const std::string& checkfile);
+
+// The message of the TaskError that f throws, or "no error".
+template <typename F>
+std::string ErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const checkfile::TaskError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
 }  // namespace testing_support

@@ -18,12 +18,14 @@
 
 namespace {
 
+using testing_support::Generate;
 using testing_support::kDigestA;
 using testing_support::kDigestAbc;
 using testing_support::kVersionHeaderLine;
 using testing_support::ReadFile;
 using testing_support::RecordingWindow;
 using testing_support::TempDir;
+using testing_support::Verify;
 using testing_support::WithoutTimestamp;
 using testing_support::WriteFile;
 using Lines = std::vector<std::string>;
@@ -53,16 +55,6 @@ void MakeFileW(const std::wstring& path, const std::string& bytes) {
 
 std::string SavedTo(const std::string& folder) {
   return "Operation complete.  Check file saved to " + folder + "\\VRTLY-sums.MD5";
-}
-
-void Generate(RecordingWindow& window, const std::string& folder) {
-  window.selectedFolder = folder;
-  checkfile::RunTask(window, checkfile::RunGeneration);
-}
-
-void Verify(RecordingWindow& window, const std::string& checkfile) {
-  window.dialogFileName = checkfile;
-  checkfile::RunTask(window, checkfile::RunVerification);
 }
 
 // With code page 1252, a c with circumflex, a Cyrillic Zhe, a fullwidth reverse solidus and a
