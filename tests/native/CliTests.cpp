@@ -13,6 +13,7 @@
 #include "tests/support/CheckfileSamples.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/VrtlyRuns.h"
 #include "version/Version.h"
 
 #ifdef _WIN32
@@ -34,12 +35,17 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::JoinPath;
-using testing_support::ChildProcess;
 using testing_support::kDigestA;
 using testing_support::kDigestAbc;
+using testing_support::kSlowTreeLargeFiles;
+using testing_support::kSlowTreeSmallFiles;
+using testing_support::MakeSlowTree;
+using testing_support::Numbered;
 using testing_support::ProgramRun;
 using testing_support::ReadFile;
 using testing_support::TempDir;
+using testing_support::Vrtly;
+using testing_support::VrtlyInterrupted;
 using testing_support::WriteFile;
 using Lines = std::vector<std::string>;
 
@@ -50,10 +56,6 @@ constexpr int kInterrupted = 130;
 
 constexpr char kDigestB[] = "92eb5ffee6ae2fec3ad71c777531578f";
 constexpr char kAborted[] = "OPERATION ABORTED BY USER.";
-
-ProgramRun Vrtly(const Lines& args, const std::string& workingFolder = std::string()) {
-  return testing_support::RunProgram(VRTLY_CLI_PATH, args, workingFolder);
-}
 
 std::string Saved(const std::string& checkfile) {
   return "Operation complete.  Check file saved to " + checkfile;
@@ -230,47 +232,10 @@ TEST(Vrtly, UsageErrorsShowTheUsageAndTheTroubleCode) {
   EXPECT_EQ(version.out, Lines{"vrtly (Veritally) " VRTLY_FILE_VERSION_TEXT});
 }
 
-// A tree whose walk fills the log's first piece (64 KiB) fast and then stays busy for seconds:
-// folder a with many empty files of long names, then folder b with large files (sparse, so they
-// cost nothing to make). A Ctrl-C sent once the first output has appeared therefore always
-// lands inside the walk.
-constexpr int kSmallFiles = 3000;
-constexpr int kLargeFiles = 150;
-
-std::string Numbered(const char* stem, int n) {
-  const std::string digits = std::to_string(n);
-  return stem + std::string(4 - digits.size(), '0') + digits;
-}
-
-void MakeSlowTree(const TempDir& dir, int largeFiles = kLargeFiles) {
-  fs::create_directories(dir.path() / "a");
-  for (int n = 0; n < kSmallFiles; ++n)
-    WriteFile(dir / ("a/" + Numbered("a-name-long-enough-to-fill-the-log-", n)), "");
-  fs::create_directories(dir.path() / "b");
-  for (int n = 0; n < largeFiles; ++n) {
-    const std::string large = dir / ("b/" + Numbered("large-", n));
-    WriteFile(large, "");
-    fs::resize_file(large, 16u << 20);
-  }
-}
-
-// Runs vrtly until its first output appears, then presses Ctrl-C.
-ProgramRun Interrupted(const Lines& args) {
-  ChildProcess child(VRTLY_CLI_PATH, args);
-  EXPECT_TRUE(child.Started());
-  ProgramRun run;
-  EXPECT_TRUE(child.WaitForOutput(1, std::chrono::seconds(120))) << "no output before the end";
-  EXPECT_TRUE(child.Interrupt());
-  run.exitCode = child.Wait();
-  run.out = testing_support::SplitOutputLines(child.Out());
-  run.err = testing_support::SplitOutputLines(child.Err());
-  return run;
-}
-
 TEST(Vrtly, CtrlCStopsMakeTheWayAbortDoes) {
   TempDir dir;
   MakeSlowTree(dir);
-  const ProgramRun make = Interrupted({"make", dir.path().string()});
+  const ProgramRun make = VrtlyInterrupted({"make", dir.path().string()});
   EXPECT_EQ(make.exitCode, kInterrupted);
   // Stopped inside a or b, one folder below the selected one: the line once a level.
   ASSERT_GE(make.out.size(), 3u);
@@ -287,13 +252,13 @@ TEST(Vrtly, CtrlCStopsCheckTheWayAbortDoes) {
   // Missing files first, which give long lines fast, then the large files.
   std::string listing;
   const std::string wrong(32, '0');
-  for (int n = 0; n < kSmallFiles; ++n)
+  for (int n = 0; n < kSlowTreeSmallFiles; ++n)
     listing += wrong + "|a\\" + Numbered("missing-", n) + "\r\n";
-  for (int n = 0; n < kLargeFiles; ++n)
+  for (int n = 0; n < kSlowTreeLargeFiles; ++n)
     listing += wrong + "|b\\" + Numbered("large-", n) + "\r\n";
   const std::string listed = dir / "listed.MD5";
   WriteFile(listed, listing);
-  const ProgramRun check = Interrupted({"check", listed});
+  const ProgramRun check = VrtlyInterrupted({"check", listed});
   EXPECT_EQ(check.exitCode, kInterrupted);
   ASSERT_GE(check.out.size(), 2u);
   EXPECT_EQ(check.out.back(), kAborted);  // and no summary

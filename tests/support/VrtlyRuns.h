@@ -1,0 +1,32 @@
+// vrtly, the console tool, run as a child process: to its end, or until its first output and
+// then stopped with Ctrl-C; and a tree that keeps a run busy long enough for the Ctrl-C to land
+// inside it. The program is the vrtly built from the same sources for the same platform.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestFiles.h"
+
+namespace testing_support {
+
+// Runs vrtly with the arguments to its end.
+ProgramRun Vrtly(const std::vector<std::string>& args,
+                 const std::string& workingFolder = std::string());
+
+// Runs vrtly until its first output appears, then presses Ctrl-C and waits for its end.
+ProgramRun VrtlyInterrupted(const std::vector<std::string>& args);
+
+// A tree whose walk fills the log's first piece (64 KiB) fast and then stays busy for seconds:
+// folder a with kSlowTreeSmallFiles empty files of long names, then folder b with largeFiles
+// large files (sparse, so they cost nothing to make). A Ctrl-C sent once the first output has
+// appeared therefore always lands inside the walk.
+inline constexpr int kSlowTreeSmallFiles = 3000;
+inline constexpr int kSlowTreeLargeFiles = 150;
+inline constexpr unsigned kSlowTreeLargeSize = 16u << 20;
+void MakeSlowTree(const TempDir& dir, int largeFiles = kSlowTreeLargeFiles);
+// The names in the slow tree: the stem and the number in four digits.
+std::string Numbered(const char* stem, int n);
+
+}  // namespace testing_support
