@@ -9,6 +9,7 @@
 // call fail without it reaching the system.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,18 +40,22 @@ class FaultHooks {
 };
 
 namespace fault_hooks_detail {
-inline FaultHooks* installed = nullptr;
+inline std::atomic<FaultHooks*> installed{nullptr};
 }
 
-// The hooks that File and DirectorySearch consult; none unless a test installed them.
+// The hooks that File and DirectorySearch consult; none unless a test installed them. One load
+// of a pointer: the acquire costs no more than a plain load on x86, and lets a thread that finds
+// the hooks see them whole.
 inline FaultHooks* InstalledFaultHooks() {
-  return fault_hooks_detail::installed;
+  return fault_hooks_detail::installed.load(std::memory_order_acquire);
 }
 
-// For tests only (tests/support/FaultInjector installs and removes them for a scope). Not
-// thread-safe: the tasks and their tests run on one thread.
+// For tests only (tests/support/FaultInjector installs and removes them for a scope). The hooks
+// may be called on several threads at once (a digest source that reads ahead on threads of its
+// own), so they must guard their own state; install them before those threads look, and remove
+// them only after they have ended.
 inline void InstallFaultHooks(FaultHooks* hooks) {
-  fault_hooks_detail::installed = hooks;
+  fault_hooks_detail::installed.store(hooks, std::memory_order_release);
 }
 
 }  // namespace platform

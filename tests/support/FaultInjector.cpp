@@ -13,44 +13,54 @@ FaultInjector::~FaultInjector() {
 }
 
 void FaultInjector::BeforeOpening(const std::string& path, int n, std::function<void()> action) {
+  const std::lock_guard lock(mutex_);
   rules_[path].beforeOpening[n] = std::move(action);
 }
 
 void FaultInjector::BeforeListing(const std::string& folder, std::function<void()> action) {
+  const std::lock_guard lock(mutex_);
   rules_[folder].beforeListing = std::move(action);
 }
 
 void FaultInjector::BreakListing(const std::string& folder, size_t entries, uint32_t error) {
+  const std::lock_guard lock(mutex_);
   rules_[folder].listedEntries = entries;
   rules_[folder].listingError = error;
 }
 
 void FaultInjector::FailOpening(const std::string& path, uint32_t error) {
+  const std::lock_guard lock(mutex_);
   rules_[path].openError = error;
 }
 
 void FaultInjector::FailCreating(const std::string& path, uint32_t error) {
+  const std::lock_guard lock(mutex_);
   rules_[path].createError = error;
 }
 
 void FaultInjector::FailReadingAfter(const std::string& path, uint64_t bytes, uint32_t error) {
+  const std::lock_guard lock(mutex_);
   rules_[path].readableBytes = bytes;
   rules_[path].readError = error;
 }
 
 void FaultInjector::ShortReads(const std::string& path, uint32_t chunk) {
+  const std::lock_guard lock(mutex_);
   rules_[path].readChunk = chunk;
 }
 
 void FaultInjector::LimitWriting(const std::string& path, uint64_t bytes) {
+  const std::lock_guard lock(mutex_);
   rules_[path].writableBytes = bytes;
 }
 
 void FaultInjector::FailWriting(const std::string& path, uint32_t error) {
+  const std::lock_guard lock(mutex_);
   rules_[path].writeError = error;
 }
 
 int FaultInjector::Openings(const std::string& path) const {
+  const std::lock_guard lock(mutex_);
   const auto found = rules_.find(path);
   return found == rules_.end() ? 0 : found->second.openings;
 }
@@ -60,31 +70,46 @@ FaultInjector::Rules* FaultInjector::RulesFor(const std::string& path) {
   return found == rules_.end() ? nullptr : &found->second;
 }
 
+// The actions run outside the lock: they change the file system, which may call the hooks again.
 uint32_t FaultInjector::OpenForRead(const std::string& path) {
-  Rules& rules = rules_[path];  // counted even without rules, for Openings
-  const int opening = ++rules.openings;
-  if (const auto action = rules.beforeOpening.find(opening); action != rules.beforeOpening.end())
-    action->second();
-  return rules.openError;
+  std::function<void()> action;
+  uint32_t error = 0;
+  {
+    const std::lock_guard lock(mutex_);
+    Rules& rules = rules_[path];  // counted even without rules, for Openings
+    const int opening = ++rules.openings;
+    if (const auto found = rules.beforeOpening.find(opening); found != rules.beforeOpening.end())
+      action = found->second;
+    error = rules.openError;
+  }
+  if (action) action();
+  return error;
 }
 
 uint32_t FaultInjector::CreateForWrite(const std::string& path) {
+  const std::lock_guard lock(mutex_);
   const Rules* rules = RulesFor(path);
   return rules == nullptr ? 0 : rules->createError;
 }
 
 uint32_t FaultInjector::ListFolder(const std::string& folder) {
-  Rules* rules = RulesFor(folder);
-  if (rules != nullptr && rules->beforeListing) rules->beforeListing();
+  std::function<void()> action;
+  {
+    const std::lock_guard lock(mutex_);
+    if (const Rules* rules = RulesFor(folder)) action = rules->beforeListing;
+  }
+  if (action) action();
   return 0;
 }
 
 uint32_t FaultInjector::ListNext(const std::string& folder, size_t entriesSoFar) {
+  const std::lock_guard lock(mutex_);
   const Rules* rules = RulesFor(folder);
   return rules != nullptr && entriesSoFar >= rules->listedEntries ? rules->listingError : 0;
 }
 
 uint32_t FaultInjector::Read(intptr_t file, uint32_t& count) {
+  const std::lock_guard lock(mutex_);
   const auto found = open_.find(file);
   if (found == open_.end()) return 0;
   const Rules* rules = RulesFor(found->second.path);
@@ -99,6 +124,7 @@ uint32_t FaultInjector::Read(intptr_t file, uint32_t& count) {
 }
 
 uint32_t FaultInjector::Write(intptr_t file, uint32_t& count) {
+  const std::lock_guard lock(mutex_);
   const auto found = open_.find(file);
   if (found == open_.end()) return 0;
   const Rules* rules = RulesFor(found->second.path);
@@ -112,10 +138,12 @@ uint32_t FaultInjector::Write(intptr_t file, uint32_t& count) {
 }
 
 void FaultInjector::Opened(intptr_t file, const std::string& path) {
+  const std::lock_guard lock(mutex_);
   open_[file] = OpenFile{path, 0};
 }
 
 void FaultInjector::Closing(intptr_t file) {
+  const std::lock_guard lock(mutex_);
   open_.erase(file);
 }
 

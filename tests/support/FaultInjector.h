@@ -1,5 +1,6 @@
 // Fault hooks for one test: installed by the constructor, removed by the destructor, driven by
-// rules on named files and folders. The rules act at the exact point of a race (between the
+// rules on named files and folders. Safe to call from several threads at once; the actions run
+// on the thread whose call met the rule. The rules act at the exact point of a race (between the
 // walk and the digest, between the size query and the reading) and do what a failing disc or
 // another process would do there, on the real file system where they can.
 #pragma once
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "platform/FaultHooks.h"
@@ -93,6 +95,7 @@ class FaultInjector : public platform::FaultHooks {
 
   Rules* RulesFor(const std::string& path);
 
+  mutable std::mutex mutex_;  // guards the rules and the open files
   std::map<std::string, Rules> rules_;
   std::map<intptr_t, OpenFile> open_;
   platform::FaultHooks* previous_;
