@@ -4,8 +4,12 @@
 
 namespace checkfile {
 
-int32_t DigestOnRequest::Digest(const std::string& path, std::string& digestText) {
+int32_t DigestFile(const std::string& path, std::string& digestText) {
   return digest::HashFile(digest::HASH_MD5, path, digestText);
+}
+
+int32_t DigestOnRequest::Digest(const std::string& path, std::string& digestText) {
+  return DigestFile(path, digestText);
 }
 
 }  // namespace checkfile

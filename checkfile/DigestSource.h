@@ -28,6 +28,10 @@ class DigestSource {
   virtual int32_t Digest(const std::string& path, std::string& digestText) = 0;
 };
 
+// The answer every source gives for a file: HashFile with HASH_MD5 (the size first, then reads
+// of 4096 bytes up to that size), on the calling thread.
+int32_t DigestFile(const std::string& path, std::string& digestText);
+
 // Reads each file when the task asks for it, on the task's thread: the GUI's way, and the one
 // that never has two files open at once.
 class DigestOnRequest final : public DigestSource {

@@ -1,0 +1,120 @@
+// A digest source that reads ahead of the task on several threads, so that a machine with
+// several cores (and a medium that does not mind several readers) digests several files at once,
+// while the task still logs every file in its own order and gets exactly the answers it would
+// have got one file at a time.
+//
+// The plan: ExpectFiles hands over the list the task will ask for; ExpectWalk starts a scout, a
+// thread that walks the same tree the same way (FolderWalk.h) and lists the files in walk order.
+// Workers digest the planned files in plan order, at most `jobs` at once, into a window of at most
+// kWindowPerJob * jobs results that the task has not yet taken; the scout waits while the window
+// is full. So memory holds a window's results at most, whatever the size of the tree.
+//
+// The task asks for each file in its order and waits for its result. The plan may not match
+// what the task asks (the tree changed between the scout's listing and the task's, the task
+// passes over a file): a planned file the task passes over is dropped once the task asks for a
+// file planned after it; a file the window does not hold is digested at once on the task's
+// thread. The answer is therefore always HashFile's for the file asked, never another file's.
+// (Should more files than the window holds vanish between the two listings, the plan cannot
+// catch up: the rest of the run is then read on request, one file at a time.)
+//
+// Stopping: once stopRequested answers true (the user's Ctrl-C), no further file is started
+// ahead of the task; digests that run already finish. The task, which stops asking, still gets
+// the right answer should it ask. The destructor stops the scout and the workers and waits for
+// them: a digest that runs then finishes first.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "checkfile/DigestSource.h"
+
+namespace checkfile {
+
+class ParallelDigests final : public DigestSource {
+ public:
+  // Planned results the task has not taken yet, per job: enough that a worker finds the next
+  // file ready while the task takes a run of small results, few enough to keep memory flat.
+  static constexpr size_t kWindowPerJob = 4;
+
+  // jobs: files digested at once (at least 1). stopRequested, when given, is asked on the
+  // workers' threads and must be safe to call from any thread.
+  explicit ParallelDigests(unsigned jobs, std::function<bool()> stopRequested = nullptr);
+  ~ParallelDigests() override;
+  ParallelDigests(const ParallelDigests&) = delete;
+  ParallelDigests& operator=(const ParallelDigests&) = delete;
+
+  // Each replaces the plan given before.
+  void ExpectWalk(const std::string& folder,
+                  std::function<bool(const std::string& path)> willAsk = nullptr) override;
+  void ExpectFiles(std::vector<std::string> paths) override;
+  int32_t Digest(const std::string& path, std::string& digestText) override;
+
+  size_t WindowSize() const { return window_; }
+
+ private:
+  // One planned file and, once a worker has digested it, its result.
+  struct Slot {
+    enum class State { Waiting, Running, Done };
+    Slot() = default;
+    explicit Slot(std::string planned) : path(std::move(planned)) {}
+    std::string path;
+    State state = State::Waiting;
+    int32_t code = 0;
+    std::string digestText;
+    std::exception_ptr error;  // what the digest threw (out of memory)
+  };
+  using Lock = std::unique_lock<std::mutex>;
+
+  void Shutdown();
+  void WorkerLoop();
+  void ScoutLoop(std::string folder, std::function<bool(const std::string&)> willAsk);
+  // The scout's hand-over of the next file in walk order; false when the scout is to stop.
+  bool Plan(std::string path);
+
+  bool StopRequested() const { return stopRequested_ && stopRequested_(); }
+  // Whether a worker may start the first waiting slot now: always when the task waits for it,
+  // otherwise only while no stop was asked.
+  bool MayStartNext() const;
+  Slot& At(uint64_t seq) { return slots_[static_cast<size_t>(seq - frontSeq_)]; }
+  uint64_t EndSeq() const { return frontSeq_ + slots_.size(); }
+  // The first slot from the front that plans path, or EndSeq().
+  uint64_t FindPlanned(const std::string& path) const;
+  void DropFront(uint64_t count);
+  // Moves files from the list of ExpectFiles into the window while it has room.
+  void TopUp();
+  void WakeWorker();
+  // Ends the plan: stops the scout and waits for it, drops the window.
+  void EndPlan(Lock& lock);
+
+  const unsigned jobs_;
+  const size_t window_;
+  const std::function<bool()> stopRequested_;
+
+  std::mutex mutex_;
+  std::condition_variable workReady_;  // workers: a slot to start, or the end
+  std::condition_variable frontDone_;  // the task: the slot it waits for is done
+  std::condition_variable roomMade_;   // the scout: the window has room, or the plan ends
+  std::deque<Slot> slots_;             // the window, in plan order
+  uint64_t frontSeq_ = 0;              // the plan position of slots_.front()
+  uint64_t nextToStart_ = 0;           // the plan position of the first slot not started
+  std::vector<std::string> files_;     // ExpectFiles' list, not yet in the window
+  size_t nextFile_ = 0;
+  size_t idleWorkers_ = 0;
+  bool taskWaits_ = false;
+  bool scoutWaits_ = false;
+  std::atomic<bool> scoutEnds_{false};  // set under the mutex, read by the walk without it
+  bool ending_ = false;
+
+  std::thread scout_;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace checkfile

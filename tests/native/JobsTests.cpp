@@ -1,0 +1,510 @@
+// The digest source that reads ahead on several threads, against the one that reads each file
+// when the task asks: the same answer for every file whatever the plan says, the same log,
+// status lines and checkfile for any number of jobs (also when the run is stopped or the tree
+// changes under it), a window that bounds how far it reads ahead, and a stop that starts nothing
+// more.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "checkfile/CheckfileFormat.h"
+#include "checkfile/ParallelDigests.h"
+#include "checkfile/Tasks.h"
+#include "platform/File.h"
+#include "platform/Path.h"
+#include "tests/support/CheckfileSamples.h"
+#include "tests/support/FaultInjector.h"
+#include "tests/support/RecordingWindow.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using checkfile::DigestSource;
+using checkfile::ParallelDigests;
+using testing_support::FaultInjector;
+using testing_support::PatternBytes;
+using testing_support::ReadFile;
+using testing_support::RecordingWindow;
+using testing_support::TempDir;
+using testing_support::WithoutTimestamp;
+using testing_support::WriteFile;
+using Lines = std::vector<std::string>;
+
+// One job is the sequential source; more, the parallel one.
+std::unique_ptr<DigestSource> SourceFor(unsigned jobs, std::function<bool()> stop = nullptr) {
+  if (jobs == 1) return std::make_unique<checkfile::DigestOnRequest>();
+  return std::make_unique<ParallelDigests>(jobs, std::move(stop));
+}
+
+std::string TwoDigits(int n) {
+  return std::string(n < 10 ? "0" : "") + std::to_string(n);
+}
+
+// Each file's bytes begin with its own name, so no two files share a digest and an answer for
+// the wrong file cannot pass.
+std::string ContentsNamed(const std::string& name, size_t size) {
+  return name + "\n" + PatternBytes(size);
+}
+
+// The source's answer must be the sequential one, and a failure must leave the text alone.
+void ExpectSameAnswer(DigestSource& source, const std::string& path) {
+  std::string expected = "untouched";
+  std::string got = "untouched";
+  const int32_t expectedCode = checkfile::DigestFile(path, expected);
+  EXPECT_EQ(source.Digest(path, got), expectedCode) << path;
+  EXPECT_EQ(got, expected) << path;
+}
+
+// Polls until the condition holds; false when it still does not after a minute.
+bool WaitUntil(const std::function<bool()>& condition) {
+  const auto limit = std::chrono::steady_clock::now() + 60s;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > limit) return false;
+    std::this_thread::sleep_for(2ms);
+  }
+  return true;
+}
+
+// Enough time for threads that could still start a file to have done so; a check after it can
+// only miss a fault on a very slow machine, never report one that is not there.
+void LetThreadsSettle() {
+  std::this_thread::sleep_for(300ms);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The tasks over a tree of a few thousand files with failures mixed in.
+
+// 2,400 files of many sizes (those around a read's 4096 bytes among them, every 50th of 200 KB)
+// in 40 folders, a nested folder and an empty one. Failures: a file that vanishes between the
+// walk and its digest, one that shrinks between the size query and the reading, one whose reads
+// fail halfway (all three through the fault seam), one held open for writing, and on POSIX a
+// broken link and a name a checkfile cannot hold.
+struct MixedTree {
+  static constexpr int kFolders = 40;
+  static constexpr int kFilesPerFolder = 60;
+
+  MixedTree() {
+    for (int folder = 0; folder < kFolders; ++folder) {
+      for (int n = 0; n < kFilesPerFolder; ++n)
+        WriteFile(FileIn(folder, n), Contents(folder, n));
+    }
+    WriteFile(dir / "d05/nested/deep.bin", ContentsNamed("deep", 70000));
+    fs::create_directories(dir.path() / "d06/empty");
+    holder = platform::File::CreateForWrite(held);
+#ifndef _WIN32
+    fs::create_symlink(dir / "nowhere", dir / "d02/broken-link");
+    WriteFile(dir / "d03/back\\slash", "a name with a backslash");
+#endif
+  }
+
+  static std::string Name(int folder, int n) {
+    return "d" + TwoDigits(folder) + "/f" + TwoDigits(n) + ".bin";
+  }
+  std::string FileIn(int folder, int n) const {
+    return dir / Name(folder, n);
+  }
+  static std::string Contents(int folder, int n) {
+    const size_t size = n % 50 == 49 ? 200000 : static_cast<size_t>(folder * 997 + n * 131) % 6000;
+    return ContentsNamed(Name(folder, n), size);
+  }
+
+  // Arms the faults for one run and makes again what the last run's faults and changes undid.
+  void Arm(FaultInjector& faults) {
+    for (const auto& [folder, n] : {std::pair{7, 10}, {13, 20}})
+      WriteFile(FileIn(folder, n), Contents(folder, n));
+    for (int n = 0; n < kFilesPerFolder; ++n)
+      WriteFile(FileIn(kFolders - 1, n), Contents(kFolders - 1, n));
+    fs::remove_all(dir.path() / "d38/new");
+    fs::remove(checkfile);
+    faults.BeforeOpening(vanishing, 1, [this] { fs::remove(vanishing); });
+    faults.BeforeOpening(shrinking, 2, [this] { fs::resize_file(shrinking, 10); });
+    faults.FailReadingAfter(failing, 4096, testing_support::kReadFault);
+  }
+
+  // Far ahead of the task and of any window: the last folder's files vanish and a folder of new
+  // files appears before the task gets there.
+  void ChangeAheadOfTheTask() const {
+    for (int n = 0; n < kFilesPerFolder; ++n)
+      fs::remove(FileIn(kFolders - 1, n));
+    for (int n = 0; n < 5; ++n)
+      WriteFile(dir / ("d38/new/n" + std::to_string(n)), "new " + std::to_string(n));
+  }
+
+  TempDir dir;
+  const std::string root = dir.path().string();
+  const std::string checkfile = platform::JoinPath(root, checkfile::kCheckfileName);
+  const std::string listing = dir / "listing.MD5";
+  const std::string vanishing = FileIn(7, 10);
+  const std::string shrinking = FileIn(13, 20);
+  const std::string failing = FileIn(21, 49);
+  const std::string held = dir / "d10/held.txt";
+  platform::File holder;
+};
+
+enum class Task { Make, Check };
+
+// What happens while a task runs, at its n-th event processing.
+struct Happening {
+  const char* name;
+  size_t atEvent;  // 0: nothing
+  enum { Nothing, Abort, TreeChanges } what;
+};
+
+struct TaskRun {
+  Lines trace;          // every call the task made of its window, in order
+  std::string written;  // the checkfile without its timestamp line; empty when none
+};
+
+TaskRun RunWithJobs(MixedTree& tree, Task task, unsigned jobs, const Happening& happening) {
+  FaultInjector faults;  // installed before the source's threads start, removed after they end
+  tree.Arm(faults);
+  std::atomic<bool> stop{false};
+  RecordingWindow window;
+  size_t events = 0;
+  window.onEvents = [&] {
+    if (++events != happening.atEvent) return;
+    if (happening.what == Happening::Abort) {
+      window.abortRequested = true;
+      stop = true;  // the console's Ctrl-C reaches the source the same way
+    } else if (happening.what == Happening::TreeChanges) {
+      tree.ChangeAheadOfTheTask();
+    }
+  };
+  {
+    const std::unique_ptr<DigestSource> source = SourceFor(jobs, [&stop] { return stop.load(); });
+    if (task == Task::Make) {
+      window.selectedFolder = tree.root;
+      checkfile::RunTask(window, checkfile::RunGeneration, *source);
+    } else {
+      window.dialogFileName = tree.listing;
+      checkfile::RunTask(window, checkfile::RunVerification, *source);
+    }
+  }
+  TaskRun run{window.Trace(), std::string()};
+  if (task == Task::Make && fs::exists(tree.checkfile))
+    run.written = WithoutTimestamp(ReadFile(tree.checkfile));
+  return run;
+}
+
+// Empty when the traces are the same; otherwise where they first part.
+std::string FirstDifference(const Lines& got, const Lines& expected) {
+  for (size_t i = 0; i < std::max(got.size(), expected.size()); ++i) {
+    const std::string a = i < got.size() ? got[i] : "(the end)";
+    const std::string b = i < expected.size() ? expected[i] : "(the end)";
+    if (a != b) return "line " + std::to_string(i) + ": " + a + "\ninstead of: " + b;
+  }
+  return std::string();
+}
+
+size_t CountOf(const Lines& trace, const std::string& line) {
+  return static_cast<size_t>(std::count(trace.begin(), trace.end(), line));
+}
+
+class JobsTasks : public ::testing::Test {
+ protected:
+  // One tree for the whole suite: making 2,400 files is the slow part.
+  static void SetUpTestSuite() {
+    tree_ = new MixedTree;
+    // The check's listing: what make wrote, then stored digests that do not match (of a file
+    // listed twice among them), the files that fail through the fault seam (make left them
+    // out), the held file and a file that is not there.
+    const TaskRun made = RunWithJobs(*tree_, Task::Make, 1, {"", 0, Happening::Nothing});
+    ASSERT_FALSE(made.written.empty());
+    std::string listing = made.written;
+    for (const char* name : {"d04\\f04.bin", "d00\\f00.bin", "d12\\f12.bin", "d07\\f10.bin",
+                             "d13\\f20.bin", "d21\\f49.bin", "d10\\held.txt", "d11\\missing.bin"})
+      listing += std::string(32, '0') + "|" + name + "\r\n";
+    WriteFile(tree_->listing, listing);
+  }
+  static void TearDownTestSuite() {
+    delete tree_;
+    tree_ = nullptr;
+  }
+  static MixedTree* tree_;
+};
+MixedTree* JobsTasks::tree_ = nullptr;
+
+const Happening kHappenings[] = {
+    {"nothing", 0, Happening::Nothing},
+    {"stopped at the first file", 1, Happening::Abort},
+    {"stopped halfway", 1300, Happening::Abort},
+    {"the tree changes ahead of the task", 50, Happening::TreeChanges},
+};
+
+TEST_F(JobsTasks, AnyNumberOfJobsGivesTheSequentialLogStatusAndCheckfile) {
+  for (const Task task : {Task::Make, Task::Check}) {
+    for (const Happening& happening : kHappenings) {
+      SCOPED_TRACE(std::string(task == Task::Make ? "make, " : "check, ") + happening.name);
+      const TaskRun sequential = RunWithJobs(*tree_, task, 1, happening);
+      for (const unsigned jobs : {2u, 8u}) {
+        SCOPED_TRACE(std::to_string(jobs) + " jobs");
+        const TaskRun parallel = RunWithJobs(*tree_, task, jobs, happening);
+        EXPECT_EQ(FirstDifference(parallel.trace, sequential.trace), "");
+        EXPECT_EQ(parallel.written, sequential.written);
+      }
+    }
+  }
+}
+
+// The comparison above means something only if the tree's failures show in the log.
+TEST_F(JobsTasks, TheMixedTreeShowsItsFailures) {
+  const Happening nothing = {"nothing", 0, Happening::Nothing};
+  const Lines made = RunWithJobs(*tree_, Task::Make, 2, nothing).trace;
+#ifdef _WIN32
+  const size_t unopenable = 2;  // the vanishing and the held file
+#else
+  const size_t unopenable = 3;  // and the broken link
+#endif
+  EXPECT_EQ(CountOf(made, "log: Could not open file"), unopenable);
+  EXPECT_EQ(CountOf(made, "log: Could not read file"), 2u);  // the shrinking and failing files
+
+  const Lines checked = RunWithJobs(*tree_, Task::Check, 2, nothing).trace;
+  const auto listed = [](const char* name) { return tree_->dir / name; };
+  EXPECT_EQ(CountOf(checked, "log: ERROR: Could not open file (" + tree_->held + ")"), 1u);
+  EXPECT_EQ(CountOf(checked, "log: ERROR: Could not open file (" + listed("d11/missing.bin") + ")"),
+            1u);
+  EXPECT_EQ(CountOf(checked, "log: ERROR: Could not open file (" + tree_->vanishing + ")"), 1u);
+  EXPECT_EQ(CountOf(checked, "log: OK: " + listed("d04/f04.bin")), 1u);  // and once not
+  EXPECT_EQ(CountOf(checked, "log: ERROR: Could not read file (" + tree_->shrinking + ")"), 1u);
+  EXPECT_EQ(CountOf(checked, "log: ERROR: Could not read file (" + tree_->failing + ")"), 1u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The source alone, asked directly.
+
+// 30 files p00.bin to p29.bin in one folder, which is also their walk order.
+struct PlanTree {
+  static constexpr int kFiles = 30;
+  PlanTree() {
+    for (int n = 0; n < kFiles; ++n)
+      WriteFile(Path(n), ContentsNamed("p" + TwoDigits(n), static_cast<size_t>(n) * 700));
+  }
+  // -1 names a file that is not there.
+  std::string Path(int n) const {
+    return n < 0 ? dir / "missing.bin" : dir / ("p" + TwoDigits(n) + ".bin");
+  }
+  std::vector<std::string> Paths(const std::vector<int>& numbers) const {
+    std::vector<std::string> paths;
+    for (const int n : numbers)
+      paths.push_back(Path(n));
+    return paths;
+  }
+  std::vector<std::string> All() const { return Paths(Range(0, kFiles)); }
+  static std::vector<int> Range(int from, int to, int step = 1) {
+    std::vector<int> numbers;
+    for (int n = from; step > 0 ? n < to : n > to; n += step)
+      numbers.push_back(n);
+    return numbers;
+  }
+  // How many of the files have been opened at least once.
+  size_t Opened(const FaultInjector& faults) const {
+    size_t opened = 0;
+    for (int n = 0; n < kFiles; ++n)
+      if (faults.Openings(Path(n)) > 0) ++opened;
+    return opened;
+  }
+
+  TempDir dir;
+  const std::string root = dir.path().string();
+};
+
+std::vector<int> Joined(std::vector<int> a, const std::vector<int>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST(ParallelDigests, AnswersEveryAskWithThatFilesDigestWhateverTheListSays) {
+  struct Case {
+    const char* name;
+    std::vector<int> planned;
+    std::vector<int> asked;
+  };
+  const std::vector<int> all = PlanTree::Range(0, PlanTree::kFiles);
+  const Case cases[] = {
+      {"asked as listed", all, all},
+      {"the task passes over listed files", all, PlanTree::Range(0, 30, 3)},
+      {"the task asks files the list lacks", PlanTree::Range(0, 30, 2), all},
+      {"the list in the other order", PlanTree::Range(29, -1, -1), all},
+      {"no list", {}, PlanTree::Range(0, 10)},
+      {"a file listed twice", {0, 1, 0, 2, 1}, {0, 1, 0, 2, 1}},
+      {"a file that is not there", {0, 1, -1, 2, -1, 3}, {0, 1, -1, 2, -1, 3}},
+      {"more files that are not there than the window holds, then the rest",
+       Joined(std::vector<int>(40, -1), all), all},
+      {"the task asks beyond the list", PlanTree::Range(0, 5), PlanTree::Range(0, 12)},
+  };
+  PlanTree tree;
+  for (const unsigned jobs : {2u, 8u}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(jobs) + " jobs");
+      ParallelDigests source(jobs);
+      source.ExpectFiles(tree.Paths(c.planned));
+      for (const int n : c.asked)
+        ExpectSameAnswer(source, tree.Path(n));
+    }
+  }
+}
+
+TEST(ParallelDigests, AnswersEveryAskWithThatFilesDigestWhateverTheWalkMeets) {
+  struct Case {
+    const char* name;
+    std::function<bool(int)> willAsk;  // of the file's number
+    std::vector<int> asked;
+  };
+  const std::vector<int> all = PlanTree::Range(0, PlanTree::kFiles);
+  const Case cases[] = {
+      {"asked in walk order", nullptr, all},
+      {"the task passes over files the walk meets", nullptr, PlanTree::Range(0, 30, 4)},
+      {"the task asks files it said it would not", [](int n) { return n % 2 == 0; }, all},
+      {"the task asks in the other order", nullptr, PlanTree::Range(29, -1, -1)},
+      {"the task asks a file the walk cannot meet", nullptr, {0, -1, 1, -1, 2}},
+      {"the task says it will ask none", [](int) { return false; }, all},
+  };
+  PlanTree tree;
+  for (const unsigned jobs : {2u, 8u}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(jobs) + " jobs");
+      ParallelDigests source(jobs);
+      std::function<bool(const std::string&)> willAsk;
+      if (c.willAsk) {
+        willAsk = [&tree, &c](const std::string& path) {
+          for (int n = 0; n < PlanTree::kFiles; ++n) {
+            if (tree.Path(n) == path) return c.willAsk(n);
+          }
+          return false;
+        };
+      }
+      source.ExpectWalk(tree.root, willAsk);
+      for (const int n : c.asked)
+        ExpectSameAnswer(source, tree.Path(n));
+    }
+  }
+}
+
+TEST(ParallelDigests, APlanGivenAgainReplacesTheOneBefore) {
+  PlanTree tree;
+  ParallelDigests source(2);
+  source.ExpectWalk(tree.root);
+  for (const int n : {0, 1, 2})
+    ExpectSameAnswer(source, tree.Path(n));
+  source.ExpectFiles(tree.Paths(PlanTree::Range(29, 19, -1)));
+  for (const int n : PlanTree::Range(29, 19, -1))
+    ExpectSameAnswer(source, tree.Path(n));
+  source.ExpectWalk(tree.root, [&tree](const std::string& path) { return path != tree.Path(5); });
+  for (const int n : PlanTree::Range(3, 10))
+    ExpectSameAnswer(source, tree.Path(n));
+}
+
+// How the source is told its plan, for the tests that hold for both kinds.
+struct PlanKind {
+  const char* name;
+  std::function<void(DigestSource&, const PlanTree&)> give;
+};
+const PlanKind kPlanKinds[] = {
+    {"a list", [](DigestSource& s, const PlanTree& t) { s.ExpectFiles(t.All()); }},
+    {"a walk", [](DigestSource& s, const PlanTree& t) { s.ExpectWalk(t.root); }},
+};
+
+TEST(ParallelDigests, ReadsAheadNoFurtherThanItsWindow) {
+  PlanTree tree;
+  for (const PlanKind& kind : kPlanKinds) {
+    SCOPED_TRACE(kind.name);
+    FaultInjector faults;  // counts the openings
+    ParallelDigests source(2);
+    const size_t window = source.WindowSize();
+    ASSERT_LT(window + 3, static_cast<size_t>(PlanTree::kFiles));
+    kind.give(source, tree);
+    // Nobody asks: the workers fill the window, then wait.
+    ASSERT_TRUE(WaitUntil([&] { return tree.Opened(faults) >= window; }));
+    LetThreadsSettle();
+    EXPECT_EQ(tree.Opened(faults), window);
+    // Each result taken makes room for one more file.
+    for (int n = 0; n < 3; ++n) {
+      ExpectSameAnswer(source, tree.Path(n));
+      const size_t expected = window + static_cast<size_t>(n) + 1;
+      ASSERT_TRUE(WaitUntil([&] { return tree.Opened(faults) >= expected; }));
+      LetThreadsSettle();
+      EXPECT_EQ(tree.Opened(faults), expected);
+    }
+  }
+}
+
+TEST(ParallelDigests, AfterAStopNothingMoreIsReadAheadYetEveryAskIsAnswered) {
+  PlanTree tree;
+  for (const PlanKind& kind : kPlanKinds) {
+    SCOPED_TRACE(kind.name);
+    FaultInjector faults;
+    ParallelDigests source(4, [] { return true; });
+    kind.give(source, tree);
+    LetThreadsSettle();
+    EXPECT_EQ(tree.Opened(faults), 0u);
+    for (const int n : {0, 1, 2, 7})
+      ExpectSameAnswer(source, tree.Path(n));
+    EXPECT_EQ(tree.Opened(faults), 4u);
+  }
+}
+
+// A stop that comes while files are being read: the digests under way finish, no file is
+// started after it.
+TEST(ParallelDigests, AStopWhileReadingLetsTheRunningDigestsFinishAndStartsNoOther) {
+  constexpr unsigned kJobs = 4;
+  constexpr int kStoppingFile = 10;
+  PlanTree tree;
+  for (const PlanKind& kind : kPlanKinds) {
+    SCOPED_TRACE(kind.name);
+    FaultInjector faults;
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::vector<int> firstOpenings;  // file numbers, in the order of their first opening
+    for (int n = 0; n < PlanTree::kFiles; ++n) {
+      faults.BeforeOpening(tree.Path(n), 1, [&, n] {
+        const std::lock_guard lock(mutex);
+        firstOpenings.push_back(n);
+        if (n == kStoppingFile) stop = true;
+      });
+    }
+    {
+      ParallelDigests source(kJobs, [&stop] { return stop.load(); });
+      ASSERT_GT(source.WindowSize(), static_cast<size_t>(kStoppingFile));
+      kind.give(source, tree);
+      ASSERT_TRUE(WaitUntil([&] { return stop.load(); }));
+      LetThreadsSettle();
+    }  // the destructor waits for the workers
+    const std::lock_guard lock(mutex);
+    const auto stopAt = std::find(firstOpenings.begin(), firstOpenings.end(), kStoppingFile);
+    ASSERT_NE(stopAt, firstOpenings.end());
+    // Each of the other workers may have been about to open the file it had taken before the
+    // stop; none takes another.
+    EXPECT_LE(firstOpenings.end() - stopAt - 1, static_cast<std::ptrdiff_t>(kJobs - 1));
+  }
+}
+
+TEST(ParallelDigests, EndsWhereverTheTaskLeftItAndReadsNothingAfterwards) {
+  PlanTree tree;
+  for (const PlanKind& kind : kPlanKinds) {
+    for (const int asked : {0, 3, PlanTree::kFiles}) {
+      SCOPED_TRACE(std::string(kind.name) + ", " + std::to_string(asked) + " files asked");
+      FaultInjector faults;
+      {
+        ParallelDigests source(8);
+        kind.give(source, tree);
+        for (int n = 0; n < asked; ++n)
+          ExpectSameAnswer(source, tree.Path(n));
+      }
+      const size_t opened = tree.Opened(faults);
+      LetThreadsSettle();
+      EXPECT_EQ(tree.Opened(faults), opened);
+    }
+  }
+}
+
+}  // namespace
