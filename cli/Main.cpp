@@ -1,6 +1,7 @@
 // vrtly: the console companion of Veritally. Runs the generation ("make") or the verification
 // ("check") through a console window; see HelpText for the usage and the exit codes.
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "cli/ConsoleWindow.h"
+#include "cli/Jobs.h"
 
 namespace {
 
@@ -17,14 +19,16 @@ int Code(ExitCode code) {
   return static_cast<int>(code);
 }
 
-int RunConsoleTask(cli::TaskKind kind, const std::string& operand) {
+int RunConsoleTask(cli::TaskKind kind, const cli::Command& command) {
   cli::CatchInterrupts();
-  cli::ConsoleWindow window(kind, operand);
-  checkfile::DigestOnRequest digests;
+  cli::ConsoleWindow window(kind, command.Operand);
+  const cli::JobChoice jobs = cli::ChooseJobs(kind, command.Operand, command.Options.Jobs);
+  if (command.Options.Verbose) cli::WriteText(cli::Stream::Err, cli::JobChoiceLine(jobs));
+  const std::unique_ptr<checkfile::DigestSource> digests = cli::MakeDigestSource(jobs.Count);
   if (kind == cli::TaskKind::Generation) {
-    checkfile::RunTask(window, checkfile::RunGeneration, digests);
+    checkfile::RunTask(window, checkfile::RunGeneration, *digests);
   } else {
-    checkfile::RunTask(window, checkfile::RunVerification, digests);
+    checkfile::RunTask(window, checkfile::RunVerification, *digests);
   }
   return Code(window.Finish());
 }
@@ -32,9 +36,9 @@ int RunConsoleTask(cli::TaskKind kind, const std::string& operand) {
 int Run(const cli::Command& command) {
   switch (command.Kind) {
     case cli::CommandKind::Make:
-      return RunConsoleTask(cli::TaskKind::Generation, command.Operand);
+      return RunConsoleTask(cli::TaskKind::Generation, command);
     case cli::CommandKind::Check:
-      return RunConsoleTask(cli::TaskKind::Verification, command.Operand);
+      return RunConsoleTask(cli::TaskKind::Verification, command);
     case cli::CommandKind::Update:
       cli::WriteText(cli::Stream::Err, "vrtly: 'update' is not available yet\n");
       return Code(ExitCode::Trouble);

@@ -3,6 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 
@@ -10,11 +11,13 @@ namespace cli {
 
 namespace {
 
-// A signal handler may touch nothing else.
-volatile std::sig_atomic_t interrupted = 0;
+// A signal handler may touch nothing else but a lock-free atomic; the readers run on the task's
+// thread and on the threads that read ahead of it.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int) {
-  interrupted = 1;
+  interrupted.store(true);
 }
 
 int Descriptor(Stream stream) {
@@ -63,7 +66,7 @@ void CatchInterrupts() {
 }
 
 bool InterruptRequested() {
-  return interrupted != 0;
+  return interrupted.load();
 }
 
 }  // namespace cli

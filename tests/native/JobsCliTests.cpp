@@ -1,0 +1,286 @@
+// vrtly -j as a child process: the same standard output and checkfile entries for any number of
+// jobs over a tree with failures mixed in, Ctrl-C during a run of several jobs, and, without
+// -j, the number of jobs chosen by the medium, which -v names on standard error.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "checkfile/CheckfileFormat.h"
+#include "checkfile/DigestSource.h"
+#include "platform/File.h"
+#include "platform/Path.h"
+#include "tests/support/CheckfileSamples.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/VrtlyRuns.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::kSlowTreeLargeFiles;
+using testing_support::kSlowTreeSmallFiles;
+using testing_support::Numbered;
+using testing_support::PatternBytes;
+using testing_support::ProgramRun;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::Vrtly;
+using testing_support::WithoutTimestamp;
+using testing_support::WriteFile;
+using Lines = std::vector<std::string>;
+
+constexpr int kInterrupted = 130;
+constexpr char kAborted[] = "OPERATION ABORTED BY USER.";
+
+std::string Saved(const std::string& checkfile) {
+  return "Operation complete.  Check file saved to " + checkfile;
+}
+
+// 2,000 files of many sizes in 25 folders, every 40th of 300 KB, with failures mixed in: a file
+// held open for writing by this process, and on POSIX a broken link, a FIFO and a name a
+// checkfile cannot hold.
+struct FailingTree {
+  FailingTree() {
+    for (int folder = 0; folder < 25; ++folder) {
+      for (int n = 0; n < 80; ++n) {
+        const std::string name = Numbered("d", folder) + "/" + Numbered("f", n);
+        const size_t size =
+            n % 40 == 39 ? 300000 : static_cast<size_t>(folder * 577 + n * 97) % 9000;
+        WriteFile(dir / name, name + "\n" + PatternBytes(size));
+      }
+    }
+    holder = platform::File::CreateForWrite(dir / "d0003/held");
+#ifndef _WIN32
+    fs::create_symlink(dir / "nowhere", dir / "d0001/broken-link");
+    mkfifo((dir / "d0002/fifo").c_str(), 0600);
+    WriteFile(dir / "d0004/back\\slash", "a name with a backslash");
+#endif
+  }
+
+  TempDir dir;
+  const std::string root = dir.path().string();
+  const std::string checkfile = platform::JoinPath(root, checkfile::kCheckfileName);
+  platform::File holder;
+};
+
+TEST(VrtlyJobs, AnyNumberOfJobsPrintsTheSequentialOutputAndWritesTheSameEntries) {
+  FailingTree tree;
+  struct Case {
+    const char* command;
+    Lines jobs;  // the option as typed
+  };
+  const Case cases[] = {
+      {"make", {"-j", "1"}},  {"make", {"-j2"}},          {"make", {"--jobs=8"}},
+      {"check", {"-j", "1"}}, {"check", {"--jobs", "2"}}, {"check", {"-j8"}},
+  };
+  const std::string listing = tree.dir / "listing.MD5";
+  ProgramRun sequential;
+  std::string sequentialEntries;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.command) + " " + c.jobs.back());
+    const bool make = std::string(c.command) == "make";
+    const bool first = c.jobs.back() == "1";
+    if (make) fs::remove(tree.checkfile);
+    if (!make && first) {
+      // What make wrote, then stored digests that do not match (one of a file listed twice),
+      // the held file and a file that is not there.
+      std::string extra;
+      for (const char* name : {"d0005\\f0005", "d0006\\f0039", "d0003\\held", "d0007\\missing"})
+        extra += std::string(32, '0') + "|" + name + "\r\n";
+      WriteFile(listing, ReadFile(tree.checkfile) + extra);
+    }
+    Lines args = {c.command};
+    args.insert(args.end(), c.jobs.begin(), c.jobs.end());
+    args.push_back(make ? tree.root : listing);
+    const ProgramRun run = Vrtly(args);
+    EXPECT_EQ(run.err, Lines{});
+    const std::string entries = make ? WithoutTimestamp(ReadFile(tree.checkfile)) : "";
+    if (first) {
+      sequential = run;
+      sequentialEntries = entries;
+      // Failures there are: the comparisons below mean something.
+      EXPECT_EQ(run.exitCode, 1);
+      const std::string failure = make ? "Could not open file" : "ERROR: ";
+      EXPECT_GE(std::count_if(run.out.begin(), run.out.end(),
+                              [&](const std::string& line) { return line.rfind(failure, 0) == 0; }),
+                make ? 1 : 4);
+      continue;
+    }
+    EXPECT_EQ(run.exitCode, sequential.exitCode);
+    EXPECT_TRUE(run.out == sequential.out);  // a long list: no dump of both
+    EXPECT_EQ(run.out.size(), sequential.out.size());
+    EXPECT_EQ(entries, sequentialEntries);
+  }
+}
+
+// Out ends with `aborted` lines "OPERATION ABORTED BY USER."; all before them is the start of
+// what the run prints when nobody stops it.
+void ExpectAbortedShape(const Lines& out, const Lines& unstopped, size_t aborted) {
+  ASSERT_GE(out.size(), aborted + 1);
+  const size_t logged = out.size() - aborted;
+  for (size_t i = logged; i < out.size(); ++i)
+    EXPECT_EQ(out[i], kAborted);
+  ASSERT_LT(logged, unstopped.size());
+  EXPECT_TRUE(
+      std::equal(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(logged), unstopped.begin()))
+      << "the output before the stop is not what the sequential run prints";
+  EXPECT_NE(out[logged - 1], kAborted);
+}
+
+TEST(VrtlyJobs, CtrlCDuringARunOfFourJobsStopsWithTheSequentialShapeOfTheLog) {
+  TempDir dir;
+  testing_support::MakeSlowTree(dir);
+  const std::string root = dir.path().string();
+  const std::string a = dir / "a";
+  const std::string b = dir / "b";
+
+  Lines made = {"Folder: " + a};
+  for (int n = 0; n < kSlowTreeSmallFiles; ++n)
+    made.push_back("File: " + Numbered("a-name-long-enough-to-fill-the-log-", n));
+  made.push_back("Folder: " + b);
+  for (int n = 0; n < kSlowTreeLargeFiles; ++n)
+    made.push_back("File: " + Numbered("large-", n));
+  made.push_back(Saved(platform::JoinPath(root, checkfile::kCheckfileName)));
+  const ProgramRun make = testing_support::VrtlyInterrupted({"make", "-j", "4", root});
+  EXPECT_EQ(make.exitCode, kInterrupted);
+  // Stopped inside a or b, one folder below the selected one: the line once a level.
+  ExpectAbortedShape(make.out, made, 2);
+  EXPECT_EQ(make.err, Lines{});
+  EXPECT_FALSE(fs::exists(platform::JoinPath(root, checkfile::kCheckfileName)));
+
+  // Missing files first, which give long lines fast, then the large files.
+  std::string listing;
+  const std::string wrong(32, '0');
+  const std::string listed = dir / "listed.MD5";
+  Lines checked = {"Testing MD5 sums in " + listed};
+  for (int n = 0; n < kSlowTreeSmallFiles; ++n) {
+    listing += wrong + "|a\\" + Numbered("missing-", n) + "\r\n";
+    checked.push_back("ERROR: Could not open file (" + (dir / ("a/" + Numbered("missing-", n))) +
+                      ")");
+  }
+  std::string zeros;  // every large file holds the same zeros
+  ASSERT_EQ(checkfile::DigestFile(dir / ("b/" + Numbered("large-", 0)), zeros), 0);
+  for (int n = 0; n < kSlowTreeLargeFiles; ++n) {
+    listing += wrong + "|b\\" + Numbered("large-", n) + "\r\n";
+    checked.push_back("ERROR: MD5 sum does not match for " +
+                      (dir / ("b/" + Numbered("large-", n))) + ". Expected: " + wrong +
+                      " Calculated: " + zeros);
+  }
+  WriteFile(listed, listing);
+  const ProgramRun check = testing_support::VrtlyInterrupted({"check", "-j", "4", listed});
+  EXPECT_EQ(check.exitCode, kInterrupted);
+  ExpectAbortedShape(check.out, checked, 1);  // and no summary
+  EXPECT_EQ(check.err, Lines{});
+}
+
+// ---------------------------------------------------------------------------------------------
+// The number of jobs without -j.
+
+std::string ChoiceLine(unsigned jobs, const std::string& reason) {
+  return "vrtly: " + std::to_string(jobs) + (jobs == 1 ? " job (" : " jobs (") + reason + ")";
+}
+
+unsigned Cores() {
+  return std::max(std::thread::hardware_concurrency(), 1u);
+}
+
+TEST(VrtlyJobs, VerboseNamesTheJobsAskedForOnStandardErrorOnly) {
+  TempDir dir;
+  WriteFile(dir / "a.txt", "a");
+  const std::string root = dir.path().string();
+  const ProgramRun plain = Vrtly({"make", "-j", "1", root});
+  ASSERT_EQ(plain.exitCode, 0);
+  for (const unsigned jobs : {1u, 4u, 256u}) {
+    SCOPED_TRACE(jobs);
+    const ProgramRun run = Vrtly({"make", "-v", "-j", std::to_string(jobs), root});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, Lines{ChoiceLine(jobs, "as asked")});
+    EXPECT_EQ(run.out, plain.out);
+  }
+}
+
+#ifndef _WIN32
+// The first line a shell command prints, trimmed; empty when it fails.
+std::string Ask(const std::string& command, const std::string& argument) {
+  const ProgramRun run = testing_support::RunProgram("/bin/sh", {"-c", command, argument});
+  if (run.exitCode != 0 || run.out.empty()) return std::string();
+  std::string line = run.out[0];
+  line.erase(0, line.find_first_not_of(' '));
+  line.erase(line.find_last_not_of(' ') + 1);
+  return line;
+}
+
+// The line vrtly should print for a folder, from what util-linux's findmnt and lsblk say of its
+// medium; empty when they cannot tell.
+std::string ExpectedChoice(const std::string& folder) {
+  const std::string type = Ask("findmnt -no FSTYPE -T \"$0\"", folder);
+  if (type == "tmpfs" || type == "ramfs") return ChoiceLine(Cores(), "memory-backed storage");
+  const std::string source = Ask("findmnt -no SOURCE -T \"$0\"", folder);
+  // A file system on a block device of its own (not a subvolume "[/...]", an overlay, a FUSE
+  // or network mount).
+  if (source.rfind("/dev/", 0) != 0 || source.find('[') != std::string::npos) return "";
+  const std::string rotational = Ask("lsblk -dno ROTA \"$0\"", source);
+  if (rotational == "1") return ChoiceLine(1, "rotating disk");
+  if (rotational == "0") return ChoiceLine(Cores(), "solid-state storage");
+  return "";
+}
+
+TEST(VrtlyJobs, WithoutJTheMediumOfTheFolderChoosesAndVerboseSaysHow) {
+  TempDir temporary;
+  const std::string shm = "/dev/shm/" + temporary.path().filename().string();
+  struct Case {
+    const char* name;
+    std::string folder;
+  };
+  const Case cases[] = {{"the temporary folder", temporary.path().string()},
+                        {"a folder on /dev/shm", shm}};
+  bool shown = false;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::error_code error;
+    fs::create_directories(c.folder, error);
+    if (error) continue;
+    WriteFile(platform::JoinPath(c.folder, "a.txt"), "a");
+    const std::string expected = ExpectedChoice(c.folder);
+    const ProgramRun make = Vrtly({"make", "-v", c.folder});
+    const ProgramRun check =
+        Vrtly({"check", "--verbose", platform::JoinPath(c.folder, checkfile::kCheckfileName)});
+    if (c.folder == shm) fs::remove_all(shm);
+    if (expected.empty()) continue;  // findmnt and lsblk could not tell
+    shown = true;
+    EXPECT_EQ(make.exitCode, 0);
+    EXPECT_EQ(make.err, Lines{expected});
+    EXPECT_EQ(check.exitCode, 0);
+    EXPECT_EQ(check.err, Lines{expected});
+    EXPECT_EQ(check.out.back(), "EVERY FILE APPEARS OK!");
+  }
+  if (!shown) GTEST_SKIP() << "findmnt and lsblk tell the medium of neither folder";
+}
+#else
+TEST(VrtlyJobs, WithoutJTheMediumOfTheFolderChoosesAndVerboseSaysHow) {
+  TempDir dir;
+  WriteFile(dir / "a.txt", "a");
+  const ProgramRun make = Vrtly({"make", "-v", dir.path().string()});
+  EXPECT_EQ(make.exitCode, 0);
+  ASSERT_EQ(make.err.size(), 1u);
+  const std::string& line = make.err[0];
+  const std::string cannotTell = ChoiceLine(1, "the kind of storage cannot be told");
+  if (line == cannotTell) {
+    GTEST_SKIP() << "the system does not tell the medium of " << dir.path().string()
+                 << " (Wine does not answer the seek-penalty query): " << line;
+  }
+  EXPECT_TRUE(line == ChoiceLine(1, "rotating disk") ||
+              line == ChoiceLine(Cores(), "solid-state storage") ||
+              line == ChoiceLine(Cores(), "memory-backed storage"))
+      << line;
+}
+#endif
+
+}  // namespace
