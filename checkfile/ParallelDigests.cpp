@@ -69,6 +69,7 @@ void ParallelDigests::ExpectWalk(const std::string& folder,
                                  std::function<bool(const std::string&)> willAsk) {
   Lock lock(mutex_);
   EndPlan(lock);
+  scoutWalking_ = true;
   scout_ = std::thread([this, folder, ask = std::move(willAsk)]() mutable {
     ScoutLoop(std::move(folder), std::move(ask));
   });
@@ -83,19 +84,25 @@ void ParallelDigests::ExpectFiles(std::vector<std::string> paths) {
 
 int32_t ParallelDigests::Digest(const std::string& path, std::string& digestText) {
   Lock lock(mutex_);
-  const uint64_t seq = FindPlanned(path);
+  uint64_t seq = FindPlanned(path);
+  // At the start, and wherever the task's walk overtakes the scout's, the scout may not have
+  // come to the file yet: wait while it still has room to plan it, rather than read the file
+  // twice.
+  while (seq == EndSeq() && scoutWalking_ && slots_.size() < window_) {
+    WaitForNews(lock);
+    seq = FindPlanned(path);
+  }
   if (seq == EndSeq()) {
-    // Not in the window: a file the scout did not meet, or one planned too far ahead to wait
-    // for. Read it now, as the sequential source would.
+    // A file the plan does not hold: one the scout did not meet, or one planned too far ahead
+    // to wait for. Read it now, as the sequential source would.
     lock.unlock();
     return DigestFile(path, digestText);
   }
   DropFront(seq - frontSeq_);  // planned files the task passed over
   if (slots_.front().state != Slot::State::Done) {
-    taskWaits_ = true;
     WakeWorker();  // the front may be started even after a stop, now that the task waits
-    frontDone_.wait(lock, [this] { return slots_.front().state == Slot::State::Done; });
-    taskWaits_ = false;
+    while (slots_.front().state != Slot::State::Done)
+      WaitForNews(lock);
   }
   Slot taken = std::move(slots_.front());
   DropFront(1);
@@ -132,7 +139,7 @@ void ParallelDigests::WorkerLoop() {
     slot.digestText = std::move(result.digestText);
     slot.error = result.error;
     slot.state = Slot::State::Done;
-    if (taskWaits_ && seq == frontSeq_) frontDone_.notify_one();
+    if (taskWaits_ && seq == frontSeq_) news_.notify_one();
   }
 }
 
@@ -146,6 +153,9 @@ void ParallelDigests::ScoutLoop(std::string folder,
     // Out of memory while walking: the plan ends here; the task gets the files after it
     // digested on request.
   }
+  const Lock lock(mutex_);
+  scoutWalking_ = false;
+  if (taskWaits_) news_.notify_one();
 }
 
 bool ParallelDigests::Plan(std::string path) {
@@ -158,6 +168,7 @@ bool ParallelDigests::Plan(std::string path) {
   if (scoutEnds_ || StopRequested()) return false;
   slots_.push_back(Slot{std::move(path)});
   WakeWorker();
+  if (taskWaits_) news_.notify_one();
   return true;
 }
 
@@ -192,6 +203,12 @@ void ParallelDigests::TopUp() {
   }
 }
 
+void ParallelDigests::WaitForNews(Lock& lock) {
+  taskWaits_ = true;
+  news_.wait(lock);
+  taskWaits_ = false;
+}
+
 void ParallelDigests::WakeWorker() {
   if (idleWorkers_ > 0) workReady_.notify_one();
 }
@@ -204,6 +221,7 @@ void ParallelDigests::EndPlan(Lock& lock) {
     scout_.join();
     lock.lock();
     scoutEnds_ = false;
+    scoutWalking_ = false;
   }
   DropFront(slots_.size());
   files_ = std::vector<std::string>();

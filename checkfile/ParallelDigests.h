@@ -9,12 +9,13 @@
 // kWindowPerJob * jobs results that the task has not yet taken; the scout waits while the window
 // is full. So memory holds a window's results at most, whatever the size of the tree.
 //
-// The task asks for each file in its order and waits for its result. The plan may not match
-// what the task asks (the tree changed between the scout's listing and the task's, the task
-// passes over a file): a planned file the task passes over is dropped once the task asks for a
-// file planned after it; a file the window does not hold is digested at once on the task's
-// thread. The answer is therefore always HashFile's for the file asked, never another file's.
-// (Should more files than the window holds vanish between the two listings, the plan cannot
+// The task asks for each file in its order and waits for its result (and, should its walk
+// overtake the scout's, for the scout to plan the file, while the window has room). The plan
+// may not match what the task asks (the tree changed between the scout's listing and the
+// task's, the task passes over a file): a planned file the task passes over is dropped once the
+// task asks for a file planned after it; a file the plan does not hold is digested at once on
+// the task's thread. The answer is therefore always HashFile's for the file asked, never another
+// file's. (Should more files than the window holds vanish between the two listings, the plan cannot
 // catch up: the rest of the run is then read on request, one file at a time.)
 //
 // Stopping: once stopRequested answers true (the user's Ctrl-C), no further file is started
@@ -90,6 +91,8 @@ class ParallelDigests final : public DigestSource {
   void DropFront(uint64_t count);
   // Moves files from the list of ExpectFiles into the window while it has room.
   void TopUp();
+  // The task's wait for a worker or the scout to change the window.
+  void WaitForNews(Lock& lock);
   void WakeWorker();
   // Ends the plan: stops the scout and waits for it, drops the window.
   void EndPlan(Lock& lock);
@@ -100,7 +103,7 @@ class ParallelDigests final : public DigestSource {
 
   std::mutex mutex_;
   std::condition_variable workReady_;  // workers: a slot to start, or the end
-  std::condition_variable frontDone_;  // the task: the slot it waits for is done
+  std::condition_variable news_;       // the task: its file is done, or the scout planned more
   std::condition_variable roomMade_;   // the scout: the window has room, or the plan ends
   std::deque<Slot> slots_;             // the window, in plan order
   uint64_t frontSeq_ = 0;              // the plan position of slots_.front()
@@ -109,6 +112,7 @@ class ParallelDigests final : public DigestSource {
   size_t nextFile_ = 0;
   size_t idleWorkers_ = 0;
   bool taskWaits_ = false;
+  bool scoutWalking_ = false;  // from ExpectWalk until the scout's walk has ended
   bool scoutWaits_ = false;
   std::atomic<bool> scoutEnds_{false};  // set under the mutex, read by the walk without it
   bool ending_ = false;

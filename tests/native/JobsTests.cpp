@@ -394,6 +394,28 @@ TEST(ParallelDigests, AnswersEveryAskWithThatFilesDigestWhateverTheWalkMeets) {
   }
 }
 
+// The task's first ask comes before the scout has listed anything (its listing is held back):
+// the task waits for the plan instead of reading the file while a worker reads it too.
+TEST(ParallelDigests, ReadsEachFileOnceWhenTheTaskAsksBeforeTheScoutPlannedIt) {
+  PlanTree tree;
+  for (const unsigned jobs : {2u, 8u}) {
+    SCOPED_TRACE(std::to_string(jobs) + " jobs");
+    FaultInjector faults;
+    faults.BeforeListing(tree.root, [] { std::this_thread::sleep_for(200ms); });
+    {
+      ParallelDigests source(jobs);
+      source.ExpectWalk(tree.root);
+      for (int n = 0; n < PlanTree::kFiles; ++n)
+        ExpectSameAnswer(source, tree.Path(n));
+      LetThreadsSettle();  // longer than the listing is held back
+    }
+    // The size query and the reading: HashFile opens a file twice. The test's own digest
+    // (ExpectSameAnswer) counts twice more.
+    for (int n = 0; n < PlanTree::kFiles; ++n)
+      EXPECT_EQ(faults.Openings(tree.Path(n)), 4) << tree.Path(n);
+  }
+}
+
 TEST(ParallelDigests, APlanGivenAgainReplacesTheOneBefore) {
   PlanTree tree;
   ParallelDigests source(2);
