@@ -38,6 +38,7 @@ class ScoutVisitor final : public WalkVisitor {
 ParallelDigests::ParallelDigests(unsigned jobs, std::function<bool()> stopRequested)
     : jobs_(std::max(jobs, 1u)),
       window_(kWindowPerJob * jobs_),
+      refillLevel_(window_ / 2),
       stopRequested_(std::move(stopRequested)) {
   try {
     workers_.reserve(jobs_);
@@ -79,7 +80,7 @@ void ParallelDigests::ExpectFiles(std::vector<std::string> paths) {
   Lock lock(mutex_);
   EndPlan(lock);
   files_ = std::move(paths);
-  TopUp();
+  TopUp(window_);
 }
 
 int32_t ParallelDigests::Digest(const std::string& path, std::string& digestText) {
@@ -89,7 +90,12 @@ int32_t ParallelDigests::Digest(const std::string& path, std::string& digestText
   // come to the file yet: wait while it still has room to plan it, rather than read the file
   // twice.
   while (seq == EndSeq() && scoutWalking_ && slots_.size() < window_) {
-    WaitForNews(lock);
+    if (scoutWaits_) roomMade_.notify_one();  // it rests until half the window is free
+    WaitFor(TaskWait::Plan, lock);
+    seq = FindPlanned(path);
+  }
+  if (seq == EndSeq() && nextFile_ < files_.size()) {
+    TopUp(window_);  // the list may hold the file just beyond the window's resting level
     seq = FindPlanned(path);
   }
   if (seq == EndSeq()) {
@@ -102,11 +108,11 @@ int32_t ParallelDigests::Digest(const std::string& path, std::string& digestText
   if (slots_.front().state != Slot::State::Done) {
     WakeWorker();  // the front may be started even after a stop, now that the task waits
     while (slots_.front().state != Slot::State::Done)
-      WaitForNews(lock);
+      WaitFor(TaskWait::Front, lock);
   }
   Slot taken = std::move(slots_.front());
   DropFront(1);
-  TopUp();
+  TopUp(refillLevel_);
   lock.unlock();
   if (taken.error) std::rethrow_exception(taken.error);
   if (taken.code == digest::HASH_OK) digestText = std::move(taken.digestText);
@@ -139,7 +145,12 @@ void ParallelDigests::WorkerLoop() {
     slot.digestText = std::move(result.digestText);
     slot.error = result.error;
     slot.state = Slot::State::Done;
-    if (taskWaits_ && seq == frontSeq_) news_.notify_one();
+    if (taskWait_ == TaskWait::Front && FrontRunReady()) {
+      // Woken outside the lock, the task does not wake only to wait for it.
+      lock.unlock();
+      news_.notify_one();
+      lock.lock();
+    }
   }
 }
 
@@ -155,7 +166,7 @@ void ParallelDigests::ScoutLoop(std::string folder,
   }
   const Lock lock(mutex_);
   scoutWalking_ = false;
-  if (taskWaits_) news_.notify_one();
+  if (taskWait_ == TaskWait::Plan) news_.notify_one();
 }
 
 bool ParallelDigests::Plan(std::string path) {
@@ -168,14 +179,23 @@ bool ParallelDigests::Plan(std::string path) {
   if (scoutEnds_ || StopRequested()) return false;
   slots_.push_back(Slot{std::move(path)});
   WakeWorker();
-  if (taskWaits_) news_.notify_one();
+  if (taskWait_ == TaskWait::Plan) news_.notify_one();
   return true;
 }
 
 bool ParallelDigests::MayStartNext() const {
   if (nextToStart_ >= EndSeq()) return false;
-  if (taskWaits_ && nextToStart_ == frontSeq_) return true;
+  if (taskWait_ == TaskWait::Front && nextToStart_ == frontSeq_) return true;
   return !StopRequested();
+}
+
+bool ParallelDigests::FrontRunReady() const {
+  size_t done = 0;
+  while (done < refillLevel_ && done < slots_.size() && slots_[done].state == Slot::State::Done)
+    ++done;
+  if (done == 0) return false;
+  return done == refillLevel_ || done == slots_.size() ||
+         slots_[done].state != Slot::State::Running;
 }
 
 uint64_t ParallelDigests::FindPlanned(const std::string& path) const {
@@ -189,10 +209,11 @@ void ParallelDigests::DropFront(uint64_t count) {
   slots_.erase(slots_.begin(), slots_.begin() + static_cast<std::ptrdiff_t>(count));
   frontSeq_ += count;
   nextToStart_ = std::max(nextToStart_, frontSeq_);
-  if (scoutWaits_) roomMade_.notify_one();
+  if (scoutWaits_ && slots_.size() <= refillLevel_) roomMade_.notify_one();
 }
 
-void ParallelDigests::TopUp() {
+void ParallelDigests::TopUp(size_t level) {
+  if (slots_.size() > level) return;
   while (slots_.size() < window_ && nextFile_ < files_.size()) {
     slots_.push_back(Slot{std::move(files_[nextFile_++])});
     WakeWorker();
@@ -203,10 +224,10 @@ void ParallelDigests::TopUp() {
   }
 }
 
-void ParallelDigests::WaitForNews(Lock& lock) {
-  taskWaits_ = true;
+void ParallelDigests::WaitFor(TaskWait what, Lock& lock) {
+  taskWait_ = what;
   news_.wait(lock);
-  taskWaits_ = false;
+  taskWait_ = TaskWait::None;
 }
 
 void ParallelDigests::WakeWorker() {

@@ -84,26 +84,34 @@ class ParallelDigests final : public DigestSource {
   // Whether a worker may start the first waiting slot now: always when the task waits for it,
   // otherwise only while no stop was asked.
   bool MayStartNext() const;
+  // Whether the task, which waits for the front, is to be woken: once results are ready for
+  // half a window from the front, or for the front and nothing after them is under way. It
+  // then wakes once for a run of files rather than for every file.
+  bool FrontRunReady() const;
   Slot& At(uint64_t seq) { return slots_[static_cast<size_t>(seq - frontSeq_)]; }
   uint64_t EndSeq() const { return frontSeq_ + slots_.size(); }
   // The first slot from the front that plans path, or EndSeq().
   uint64_t FindPlanned(const std::string& path) const;
   void DropFront(uint64_t count);
-  // Moves files from the list of ExpectFiles into the window while it has room.
-  void TopUp();
-  // The task's wait for a worker or the scout to change the window.
-  void WaitForNews(Lock& lock);
+  // Once the window holds no more than level slots, fills it from the list of ExpectFiles.
+  void TopUp(size_t level);
+  // What the task waits for, so that nobody wakes it for anything else.
+  enum class TaskWait { None, Front, Plan };
+  void WaitFor(TaskWait what, Lock& lock);
   void WakeWorker();
   // Ends the plan: stops the scout and waits for it, drops the window.
   void EndPlan(Lock& lock);
 
   const unsigned jobs_;
   const size_t window_;
+  // The window is refilled (by the scout, from the list) once it has drained to this level, so
+  // that the threads wake once for half a window of files rather than once for every file.
+  const size_t refillLevel_;
   const std::function<bool()> stopRequested_;
 
   std::mutex mutex_;
   std::condition_variable workReady_;  // workers: a slot to start, or the end
-  std::condition_variable news_;       // the task: its file is done, or the scout planned more
+  std::condition_variable news_;       // the task: what it waits for (TaskWait) happened
   std::condition_variable roomMade_;   // the scout: the window has room, or the plan ends
   std::deque<Slot> slots_;             // the window, in plan order
   uint64_t frontSeq_ = 0;              // the plan position of slots_.front()
@@ -111,7 +119,7 @@ class ParallelDigests final : public DigestSource {
   std::vector<std::string> files_;     // ExpectFiles' list, not yet in the window
   size_t nextFile_ = 0;
   size_t idleWorkers_ = 0;
-  bool taskWaits_ = false;
+  TaskWait taskWait_ = TaskWait::None;
   bool scoutWalking_ = false;  // from ExpectWalk until the scout's walk has ended
   bool scoutWaits_ = false;
   std::atomic<bool> scoutEnds_{false};  // set under the mutex, read by the walk without it
