@@ -1,9 +1,10 @@
 // The two tasks over a large tree, one phase per process so that each phase's peak memory is
 // its own (bench/run section "scale" drives it):
 //
-//   vrtly_scale make FOLDER COUNT   makes COUNT small files in FOLDER, 1000 to a subfolder
-//   vrtly_scale generate FOLDER     "Go!" on FOLDER
-//   vrtly_scale verify FOLDER       "Open Checkfile..." on FOLDER's checkfile
+//   vrtly_scale make FOLDER COUNT        makes COUNT small files in FOLDER, 1000 to a subfolder
+//   vrtly_scale generate FOLDER [JOBS]   "Go!" on FOLDER; with JOBS above 1, with the digests
+//                                        read ahead on that many threads (vrtly -j)
+//   vrtly_scale verify FOLDER            "Open Checkfile..." on FOLDER's checkfile
 //
 // Each phase prints "key value" lines: the wall time, the peak resident memory, and the counts
 // that show every file has its line (entry lines in the checkfile, "OK: " lines in the log).
@@ -19,6 +20,7 @@
 #include <string>
 
 #include "checkfile/CheckfileFormat.h"
+#include "checkfile/ParallelDigests.h"
 #include "checkfile/Tasks.h"
 #include "platform/Path.h"
 #include "version/Version.h"
@@ -112,9 +114,16 @@ void CountEntries(const std::string& checkfilePath, size_t& entries, size_t& dis
   distinct = paths.size();
 }
 
-int Generate(const std::string& folder) {
+int Generate(const std::string& folder, unsigned jobs) {
   CountingWindow window(folder);
-  const double seconds = SecondsOf([&] { checkfile::RunTask(window, checkfile::RunGeneration); });
+  const double seconds = SecondsOf([&] {
+    if (jobs <= 1) {
+      checkfile::RunTask(window, checkfile::RunGeneration);
+    } else {
+      checkfile::ParallelDigests digests(jobs);
+      checkfile::RunTask(window, checkfile::RunGeneration, digests);
+    }
+  });
   size_t entries = 0, distinct = 0;
   CountEntries(checkfile::CheckfilePath(folder), entries, distinct);
   std::printf("seconds %.2f\npeak_rss_kib %ld\nfile_lines %zu\nfolder_lines %zu\n", seconds,
@@ -138,8 +147,11 @@ int Verify(const std::string& folder) {
 int main(int argc, char** argv) {
   const std::string mode = argc > 2 ? argv[1] : "";
   if (mode == "make" && argc == 4) return Make(argv[2], std::strtoul(argv[3], nullptr, 10));
-  if (mode == "generate" && argc == 3) return Generate(argv[2]);
+  if (mode == "generate" && (argc == 3 || argc == 4))
+    return Generate(argv[2],
+                    argc == 4 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)) : 1);
   if (mode == "verify" && argc == 3) return Verify(argv[2]);
-  std::fprintf(stderr, "usage: vrtly_scale make FOLDER COUNT | generate FOLDER | verify FOLDER\n");
+  std::fprintf(stderr,
+               "usage: vrtly_scale make FOLDER COUNT | generate FOLDER [JOBS] | verify FOLDER\n");
   return 2;
 }
