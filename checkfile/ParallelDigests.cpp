@@ -9,27 +9,44 @@ namespace checkfile {
 
 namespace {
 
-// The scout's walk: the files the task will ask for, in walk order, handed to the plan.
+// The scout's walk: the files the task will ask for, in walk order, handed to the plan in runs
+// (one lock for a run). A run is handed over early when the task waits for the plan, and before
+// a subfolder is listed, so that no file waits in it while a listing takes its time.
 class ScoutVisitor final : public WalkVisitor {
  public:
-  ScoutVisitor(std::function<bool(std::string)> plan, std::function<bool()> keepGoing,
-               std::function<bool(const std::string&)> willAsk)
-      : plan_(std::move(plan)), keepGoing_(std::move(keepGoing)), willAsk_(std::move(willAsk)) {}
+  ScoutVisitor(std::function<bool(std::vector<std::string>&)> plan, std::function<bool()> keepGoing,
+               std::function<bool()> planWanted, std::function<bool(const std::string&)> willAsk,
+               size_t runLength)
+      : plan_(std::move(plan)),
+        keepGoing_(std::move(keepGoing)),
+        planWanted_(std::move(planWanted)),
+        willAsk_(std::move(willAsk)),
+        runLength_(runLength) {}
 
-  void FolderFound(const std::string&) override {}
+  void FolderFound(const std::string&) override { HandOver(); }
   void FolderNotWalked(platform::DirectorySearch::Failure) override {}
   void FileFound(const std::string& path, const std::string&) override {
-    if (going_ && (!willAsk_ || willAsk_(path))) going_ = plan_(path);
+    if (!going_ || (willAsk_ && !willAsk_(path))) return;
+    run_.push_back(path);
+    if (run_.size() >= runLength_ || planWanted_()) HandOver();
   }
   void NameNotStorable(const std::string&, const std::string&, bool) override {}
   void ListingBroke(const std::string&) override {}
   bool AfterEntry(const std::string&) override { return going_ = going_ && keepGoing_(); }
   void Stopped(const std::string&) override {}
 
+  void HandOver() {
+    if (going_ && !run_.empty()) going_ = plan_(run_);
+    run_.clear();
+  }
+
  private:
-  const std::function<bool(std::string)> plan_;
+  const std::function<bool(std::vector<std::string>&)> plan_;
   const std::function<bool()> keepGoing_;
+  const std::function<bool()> planWanted_;
   const std::function<bool(const std::string&)> willAsk_;
+  const size_t runLength_;
+  std::vector<std::string> run_;
   bool going_ = true;
 };
 
@@ -122,44 +139,57 @@ int32_t ParallelDigests::Digest(const std::string& path, std::string& digestText
 void ParallelDigests::WorkerLoop() {
   Lock lock(mutex_);
   while (!ending_) {
-    if (!MayStartNext()) {
+    const bool work = MayStartNext();
+    uint64_t seq = 0;
+    std::string path;
+    Slot result;
+    if (work) {
+      seq = nextToStart_++;
+      At(seq).state = Slot::State::Running;
+      try {
+        path = At(seq).path;
+      } catch (...) {
+        result.error = std::current_exception();
+      }
+    }
+    // Asked once this worker has taken its next file, so that the task is woken for a run of
+    // results, and told outside the lock, so that it does not wake only to wait for it.
+    const bool wakeTask = taskWait_ == TaskWait::Front && FrontRunReady();
+    if (!work) {
+      if (wakeTask) news_.notify_one();
       ++idleWorkers_;
       workReady_.wait(lock);
       --idleWorkers_;
       continue;
     }
-    const uint64_t seq = nextToStart_++;
-    At(seq).state = Slot::State::Running;
-    Slot result;
-    try {
-      const std::string path = At(seq).path;
-      lock.unlock();
-      result.code = DigestFile(path, result.digestText);
-    } catch (...) {
-      result.error = std::current_exception();
+    lock.unlock();
+    if (wakeTask) news_.notify_one();
+    if (!result.error) {
+      try {
+        result.code = DigestFile(path, result.digestText);
+      } catch (...) {
+        result.error = std::current_exception();
+      }
     }
-    if (!lock.owns_lock()) lock.lock();
+    lock.lock();
     if (seq < frontSeq_) continue;  // dropped while it ran: nobody will ask for it
     Slot& slot = At(seq);
     slot.code = result.code;
     slot.digestText = std::move(result.digestText);
     slot.error = result.error;
     slot.state = Slot::State::Done;
-    if (taskWait_ == TaskWait::Front && FrontRunReady()) {
-      // Woken outside the lock, the task does not wake only to wait for it.
-      lock.unlock();
-      news_.notify_one();
-      lock.lock();
-    }
   }
 }
 
 void ParallelDigests::ScoutLoop(std::string folder,
                                 std::function<bool(const std::string&)> willAsk) {
-  ScoutVisitor visitor([this](std::string path) { return Plan(std::move(path)); },
-                       [this] { return !scoutEnds_ && !StopRequested(); }, std::move(willAsk));
+  ScoutVisitor visitor([this](std::vector<std::string>& run) { return Plan(run); },
+                       [this] { return !scoutEnds_ && !StopRequested(); },
+                       [this] { return planWanted_.load(std::memory_order_acquire); },
+                       std::move(willAsk), refillLevel_);
   try {
     WalkFolder(visitor, folder);
+    visitor.HandOver();
   } catch (...) {
     // Out of memory while walking: the plan ends here; the task gets the files after it
     // digested on request.
@@ -169,18 +199,36 @@ void ParallelDigests::ScoutLoop(std::string folder,
   if (taskWait_ == TaskWait::Plan) news_.notify_one();
 }
 
-bool ParallelDigests::Plan(std::string path) {
+bool ParallelDigests::Plan(std::vector<std::string>& run) {
   Lock lock(mutex_);
-  while (slots_.size() >= window_ && !scoutEnds_ && !StopRequested()) {
-    scoutWaits_ = true;
-    roomMade_.wait(lock);
-    scoutWaits_ = false;
+  size_t added = 0;
+  for (std::string& path : run) {
+    if (slots_.size() >= window_) {
+      Announce(added);
+      added = 0;
+      scoutWaits_ = true;
+      while (slots_.size() >= window_ && !scoutEnds_ && !StopRequested())
+        roomMade_.wait(lock);
+      scoutWaits_ = false;
+    }
+    if (scoutEnds_ || StopRequested()) return false;
+    slots_.push_back(Slot{std::move(path)});
+    ++added;
   }
-  if (scoutEnds_ || StopRequested()) return false;
-  slots_.push_back(Slot{std::move(path)});
-  WakeWorker();
-  if (taskWait_ == TaskWait::Plan) news_.notify_one();
+  Announce(added);
   return true;
+}
+
+void ParallelDigests::Announce(size_t added) {
+  if (added == 0) return;
+  if (idleWorkers_ > 0) {
+    if (added == 1) {
+      workReady_.notify_one();
+    } else {
+      workReady_.notify_all();
+    }
+  }
+  if (taskWait_ == TaskWait::Plan) news_.notify_one();
 }
 
 bool ParallelDigests::MayStartNext() const {
@@ -214,10 +262,10 @@ void ParallelDigests::DropFront(uint64_t count) {
 
 void ParallelDigests::TopUp(size_t level) {
   if (slots_.size() > level) return;
-  while (slots_.size() < window_ && nextFile_ < files_.size()) {
+  size_t added = 0;
+  for (; slots_.size() < window_ && nextFile_ < files_.size(); ++added)
     slots_.push_back(Slot{std::move(files_[nextFile_++])});
-    WakeWorker();
-  }
+  Announce(added);
   if (nextFile_ == files_.size() && !files_.empty()) {
     files_ = std::vector<std::string>();
     nextFile_ = 0;
@@ -226,7 +274,9 @@ void ParallelDigests::TopUp(size_t level) {
 
 void ParallelDigests::WaitFor(TaskWait what, Lock& lock) {
   taskWait_ = what;
+  if (what == TaskWait::Plan) planWanted_.store(true, std::memory_order_release);
   news_.wait(lock);
+  planWanted_.store(false, std::memory_order_relaxed);
   taskWait_ = TaskWait::None;
 }
 

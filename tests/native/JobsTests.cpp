@@ -286,24 +286,26 @@ TEST_F(JobsTasks, TheMixedTreeShowsItsFailures) {
 // ---------------------------------------------------------------------------------------------
 // The source alone, asked directly.
 
-// 30 files p00.bin to p29.bin in one folder, which is also their walk order.
+// Files p000.bin, p001.bin ... in one folder, which is also their walk order.
 struct PlanTree {
   static constexpr int kFiles = 30;
-  PlanTree() {
-    for (int n = 0; n < kFiles; ++n)
-      WriteFile(Path(n), ContentsNamed("p" + TwoDigits(n), static_cast<size_t>(n) * 700));
+  explicit PlanTree(int files = kFiles) : count(files) {
+    for (int n = 0; n < count; ++n)
+      WriteFile(Path(n), ContentsNamed(Name(n), static_cast<size_t>(n % 40) * 700));
+  }
+  static std::string Name(int n) {
+    const std::string digits = std::to_string(n);
+    return "p" + std::string(3 - std::min<size_t>(3, digits.size()), '0') + digits + ".bin";
   }
   // -1 names a file that is not there.
-  std::string Path(int n) const {
-    return n < 0 ? dir / "missing.bin" : dir / ("p" + TwoDigits(n) + ".bin");
-  }
+  std::string Path(int n) const { return n < 0 ? dir / "missing.bin" : dir / Name(n); }
   std::vector<std::string> Paths(const std::vector<int>& numbers) const {
     std::vector<std::string> paths;
     for (const int n : numbers)
       paths.push_back(Path(n));
     return paths;
   }
-  std::vector<std::string> All() const { return Paths(Range(0, kFiles)); }
+  std::vector<std::string> All() const { return Paths(Range(0, count)); }
   static std::vector<int> Range(int from, int to, int step = 1) {
     std::vector<int> numbers;
     for (int n = from; step > 0 ? n < to : n > to; n += step)
@@ -313,11 +315,12 @@ struct PlanTree {
   // How many of the files have been opened at least once.
   size_t Opened(const FaultInjector& faults) const {
     size_t opened = 0;
-    for (int n = 0; n < kFiles; ++n)
+    for (int n = 0; n < count; ++n)
       if (faults.Openings(Path(n)) > 0) ++opened;
     return opened;
   }
 
+  const int count;
   TempDir dir;
   const std::string root = dir.path().string();
 };
@@ -343,7 +346,7 @@ TEST(ParallelDigests, AnswersEveryAskWithThatFilesDigestWhateverTheListSays) {
       {"a file listed twice", {0, 1, 0, 2, 1}, {0, 1, 0, 2, 1}},
       {"a file that is not there", {0, 1, -1, 2, -1, 3}, {0, 1, -1, 2, -1, 3}},
       {"more files that are not there than the window holds, then the rest",
-       Joined(std::vector<int>(40, -1), all), all},
+       Joined(std::vector<int>(300, -1), all), all},
       {"the task asks beyond the list", PlanTree::Range(0, 5), PlanTree::Range(0, 12)},
   };
   PlanTree tree;
@@ -441,13 +444,14 @@ const PlanKind kPlanKinds[] = {
 };
 
 TEST(ParallelDigests, ReadsAheadNoFurtherThanItsWindow) {
-  PlanTree tree;
+  constexpr unsigned kJobs = 2;
+  const PlanTree tree(static_cast<int>(3 * kJobs * ParallelDigests::kWindowPerJob));
   for (const PlanKind& kind : kPlanKinds) {
     SCOPED_TRACE(kind.name);
     FaultInjector faults;  // counts the openings
-    ParallelDigests source(2);
+    ParallelDigests source(kJobs);
     const size_t window = source.WindowSize();
-    ASSERT_LE(3 * window, static_cast<size_t>(PlanTree::kFiles));
+    ASSERT_LE(3 * window, static_cast<size_t>(tree.count));
     kind.give(source, tree);
     // Nobody asks: the workers fill the window, then wait.
     ASSERT_TRUE(WaitUntil([&] { return tree.Opened(faults) >= window; }));
