@@ -54,9 +54,11 @@ void TaskOutcome::SawWalkLine(const std::string& line) {
 // search for unlisted files fails the run with every "NOT LISTED: " line, and when a folder
 // could not be searched.
 void TaskOutcome::SawVerificationLine(const std::string& line) {
-  if (StartsWith(line, "ERROR: ") || StartsWith(line, checkfile::kNotListedPrefix) ||
-      line == checkfile::kNoneFoundWhereSearchedText) {
+  if (StartsWith(line, "ERROR: ")) {
     filesFailed_ = true;
+  } else if (StartsWith(line, checkfile::kNotListedPrefix) ||
+             line == checkfile::kNoneFoundWhereSearchedText) {
+    notAllListed_ = true;
   } else if (line == kSummaryStart) {
     ended_ = true;
   } else if (line == kEveryFileOk) {
@@ -69,8 +71,10 @@ ExitCode TaskOutcome::Code() const {
   if (boxShown_) return ExitCode::Trouble;
   if (kind_ != TaskKind::Verification && !completed_) return ExitCode::Trouble;
   if (filesFailed_) return ExitCode::FilesFailed;
-  // A verification that tested nothing ("No files were tested.") has checked nothing.
-  return completed_ ? ExitCode::Success : ExitCode::Trouble;
+  // A verification that tested nothing ("No files were tested.") has checked nothing, whatever
+  // the search for unlisted files found after it.
+  if (!completed_) return ExitCode::Trouble;
+  return notAllListed_ ? ExitCode::FilesFailed : ExitCode::Success;
 }
 
 }  // namespace cli

@@ -32,10 +32,11 @@ class TaskOutcome {
 
   TaskKind kind_;
   bool aborted_ = false;
-  bool boxShown_ = false;     // "No files to work with!", or an error that ended the task
-  bool ended_ = false;        // the checkfile was saved; the summary was logged
-  bool completed_ = false;    // the checkfile was saved; every listed file was tested
-  bool filesFailed_ = false;  // a file left out, mismatched, not tested or not listed
+  bool boxShown_ = false;      // "No files to work with!", or an error that ended the task
+  bool ended_ = false;         // the checkfile was saved; the summary was logged
+  bool completed_ = false;     // the checkfile was saved; every listed file was tested
+  bool filesFailed_ = false;   // a file left out, mismatched or not tested
+  bool notAllListed_ = false;  // a file not listed, or a folder not searched for such files
 };
 
 }  // namespace cli
