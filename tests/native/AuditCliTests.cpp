@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -131,96 +132,6 @@ TEST(VrtlyAudit, UpdateReadsOnlyWhatChangedAndACheckThenFindsEveryFileOk) {
   EXPECT_EQ(check.out.back(), "EVERY FILE APPEARS OK!");
 }
 
-// The system's text for the failure of a file operation that the test has just seen fail.
-std::string LastErrorText() {
-  return platform::SystemErrorText(platform::LastError());
-}
-
-TEST(VrtlyAudit, UpdateEndsWithTheCodeOfWhatHappened) {
-  {
-    SCOPED_TRACE("no checkfile: trouble, nothing written");
-    TempDir dir;
-    WriteFile(dir / "a.txt", "a");
-    const std::string checkfile = dir / checkfile::kCheckfileName;
-    ASSERT_FALSE(platform::File::OpenForRead(checkfile).IsOpen());
-    const std::string reason = LastErrorText();
-    const ProgramRun update = Vrtly({"update", dir.path().string()});
-    EXPECT_EQ(update.exitCode, kTrouble);
-    EXPECT_EQ(update.out, Lines{});
-    EXPECT_EQ(update.err, Lines{"Cannot open file \"" + checkfile + "\". " + reason + "."});
-    EXPECT_FALSE(fs::exists(checkfile));
-  }
-  {
-    SCOPED_TRACE("a new file held open for writing: left out, the rest written");
-    AuditTree tree;
-    const std::string held = tree.dir / "held.txt";
-    platform::File holder = platform::File::CreateForWrite(held);
-    ASSERT_TRUE(holder.IsOpen());
-    const ProgramRun update = Vrtly({"update", tree.folder});
-    EXPECT_EQ(update.exitCode, kFilesFailed);
-    EXPECT_EQ(update.out, (Lines{"File: a.txt", "File: held.txt", kCannotOpen,
-                                 "Folder: " + tree.sub, "File: abc.txt", tree.Saved(),
-                                 "0 added, 0 changed, 0 removed, 2 unchanged."}));
-  }
-  {
-    SCOPED_TRACE("every file gone: no files to work with, the old checkfile kept");
-    AuditTree tree;
-    const std::string before = ReadFile(tree.checkfile);
-    fs::remove(tree.a);
-    fs::remove_all(tree.sub);
-    const ProgramRun update = Vrtly({"update", tree.folder});
-    EXPECT_EQ(update.exitCode, kTrouble);
-    EXPECT_EQ(update.out, Lines{});
-    EXPECT_EQ(update.err, Lines{"No files to work with!"});
-    EXPECT_EQ(ReadFile(tree.checkfile), before);
-  }
-}
-
-TEST(VrtlyAudit, CheckUnlistedNamesTheFilesTheCheckfileLeavesOutAfterTheSummary) {
-  AuditTree tree;
-  const Lines checked = {"Testing MD5 sums in " + tree.checkfile,
-                         "OK: " + tree.a,
-                         "OK: " + tree.abc,
-                         "Operation complete.",
-                         "",
-                         "2 files tested.",
-                         "EVERY FILE APPEARS OK!"};
-  auto with = [&checked](const Lines& more) {
-    Lines out = checked;
-    out.insert(out.end(), more.begin(), more.end());
-    return out;
-  };
-  {
-    SCOPED_TRACE("every file listed");
-    const ProgramRun run = Vrtly({"check", "--unlisted", tree.checkfile});
-    EXPECT_EQ(run.exitCode, kSuccess);
-    EXPECT_EQ(run.out, with({"Every file in the folder is listed."}));
-  }
-  const std::string added = JoinPath(tree.sub, "added.txt");
-  WriteFile(added, "new");
-  WriteFile(tree.dir / "sub/.hidden", "h");
-  {
-    SCOPED_TRACE("a file added since");
-    const ProgramRun run = Vrtly({"check", "--unlisted", tree.checkfile});
-    EXPECT_EQ(run.exitCode, kFilesFailed);
-    EXPECT_EQ(run.out, with({"NOT LISTED: " + added, "1 files are not listed in the checkfile."}));
-    EXPECT_EQ(run.err, Lines{});
-  }
-  {
-    SCOPED_TRACE("without --unlisted: the check as ever");
-    const ProgramRun run = Vrtly({"check", tree.checkfile});
-    EXPECT_EQ(run.exitCode, kSuccess);
-    EXPECT_EQ(run.out, checked);
-  }
-}
-
-struct QuietCase {
-  const char* name;
-  std::function<Lines(AuditTree&)> run;  // arranges the tree, gives the arguments
-  std::function<Lines(const AuditTree&)> shown;
-  int exitCode;
-};
-
 // Held open for writing: neither backend lets another process open it for reading.
 class Holder {
  public:
@@ -232,81 +143,154 @@ class Holder {
   platform::File file_;
 };
 
-TEST(VrtlyAudit, QuietLeavesOutTheLinesWithoutAProblemInAllThreeCommands) {
+struct Outcome {
+  int exitCode;
+  Lines out;
+  Lines err;
+};
+
+struct RunCase {
+  const char* name;
+  std::function<Lines(AuditTree&)> arrange;  // changes the tree, gives vrtly's arguments
+  std::function<Outcome(const AuditTree&)> expected;
+};
+
+// Each row: one run of vrtly on a fresh tree, its outputs and exit code.
+TEST(VrtlyAudit, EachRunGivesItsLinesAndTheCodeOfWhatHappened) {
   std::unique_ptr<Holder> holder;
-  const std::vector<QuietCase> cases = {
-      {"make, every file read",
+  auto hold = [&holder](const std::string& path) { holder = std::make_unique<Holder>(path); };
+  auto checked = [](const AuditTree& tree, const Lines& more) {
+    Lines out = {"Testing MD5 sums in " + tree.checkfile, "Operation complete.", "",
+                 "2 files tested.", "EVERY FILE APPEARS OK!"};
+    out.insert(out.end(), more.begin(), more.end());
+    return out;
+  };
+  const std::vector<RunCase> cases = {
+      {"update without a checkfile: trouble, nothing written",
+       [](AuditTree& tree) {
+         fs::remove(tree.checkfile);
+         return Lines{"update", tree.folder};
+       },
+       [](const AuditTree& tree) {
+         EXPECT_FALSE(platform::File::OpenForRead(tree.checkfile).IsOpen());
+         const std::string reason = platform::SystemErrorText(platform::LastError());
+         return Outcome{
+             kTrouble, {}, {"Cannot open file \"" + tree.checkfile + "\". " + reason + "."}};
+       }},
+      {"update with a new file it cannot read: left out, the rest written",
+       [&hold](AuditTree& tree) {
+         hold(tree.dir / "held.txt");
+         return Lines{"update", tree.folder};
+       },
+       [](const AuditTree& tree) {
+         return Outcome{
+             kFilesFailed,
+             {"File: a.txt", "File: held.txt", kCannotOpen, "Folder: " + tree.sub, "File: abc.txt",
+              tree.Saved(), "0 added, 0 changed, 0 removed, 2 unchanged."},
+             {}};
+       }},
+      {"update with every file gone: nothing to work with, nothing written",
+       [](AuditTree& tree) {
+         fs::remove(tree.a);
+         fs::remove_all(tree.sub);
+         return Lines{"update", tree.folder};
+       },
+       [](const AuditTree&) {
+         return Outcome{kTrouble, {}, {"No files to work with!"}};
+       }},
+      {"check --unlisted, every file listed",
+       [](AuditTree& tree) {
+         return Lines{"check", "--unlisted", "-q", tree.checkfile};
+       },
+       [&checked](const AuditTree& tree) {
+         return Outcome{kSuccess, checked(tree, {"Every file in the folder is listed."}), {}};
+       }},
+      {"check --unlisted, a file added since (a hidden one is never reported)",
+       [](AuditTree& tree) {
+         WriteFile(tree.dir / "sub/added.txt", "new");
+         WriteFile(tree.dir / "sub/.hidden", "h");
+         return Lines{"check", "-q", "--unlisted", tree.checkfile};
+       },
+       [&checked](const AuditTree& tree) {
+         return Outcome{kFilesFailed,
+                        checked(tree, {"NOT LISTED: " + (tree.dir / "sub/added.txt"),
+                                       "1 files are not listed in the checkfile."}),
+                        {}};
+       }},
+      {"check without --unlisted and a file added: the check as ever",
+       [](AuditTree& tree) {
+         WriteFile(tree.dir / "sub/added.txt", "new");
+         return Lines{"check", tree.checkfile};
+       },
+       [](const AuditTree& tree) {
+         return Outcome{
+             kSuccess,
+             {"Testing MD5 sums in " + tree.checkfile, "OK: " + tree.a, "OK: " + tree.abc,
+              "Operation complete.", "", "2 files tested.", "EVERY FILE APPEARS OK!"},
+             {}};
+       }},
+      {"make -q, every file read",
        [](AuditTree& tree) {
          return Lines{"make", "-q", tree.folder};
        },
-       [](const AuditTree& tree) { return Lines{tree.Saved()}; }, kSuccess},
-      {"make, a file in a subfolder that cannot be read",
-       [&holder](AuditTree& tree) {
-         holder = std::make_unique<Holder>(tree.dir / "sub/held.txt");
+       [](const AuditTree& tree) {
+         return Outcome{kSuccess, {tree.Saved()}, {}};
+       }},
+      {"make --quiet, a file in a subfolder that cannot be read",
+       [&hold](AuditTree& tree) {
+         hold(tree.dir / "sub/held.txt");
          return Lines{"make", "--quiet", tree.folder};
        },
        [](const AuditTree& tree) {
-         return Lines{"Folder: " + tree.sub, "File: held.txt", kCannotOpen, tree.Saved()};
-       },
-       kFilesFailed},
-      {"check, a file changed and one missing",
+         return Outcome{kFilesFailed,
+                        {"Folder: " + tree.sub, "File: held.txt", kCannotOpen, tree.Saved()},
+                        {}};
+       }},
+      {"check -q, a file changed and one missing",
        [](AuditTree& tree) {
          WriteFile(tree.a, "b");
          fs::remove(tree.abc);
          return Lines{"check", "-q", tree.checkfile};
        },
        [](const AuditTree& tree) {
-         return Lines{"Testing MD5 sums in " + tree.checkfile,
-                      "ERROR: MD5 sum does not match for " + tree.a + ". Expected: " + kDigestA +
-                          " Calculated: " + kDigestB,
-                      "ERROR: Could not open file (" + tree.abc + ")",
-                      "Operation complete.",
-                      "",
-                      "1 files tested.",
-                      "1" + std::string(testing_support::kCouldNotBeTested),
-                      "1 files MD5 sums did not match! Either these files were damaged or they "
-                      "were modified."};
-       },
-       kFilesFailed},
-      {"check --unlisted, every file OK",
-       [](AuditTree& tree) {
-         WriteFile(tree.dir / "new.txt", "n");
-         return Lines{"check", "--unlisted", "-q", tree.checkfile};
-       },
-       [](const AuditTree& tree) {
-         return Lines{"Testing MD5 sums in " + tree.checkfile,
-                      "Operation complete.",
-                      "",
-                      "2 files tested.",
-                      "EVERY FILE APPEARS OK!",
-                      "NOT LISTED: " + (tree.dir / "new.txt"),
-                      "1 files are not listed in the checkfile."};
-       },
-       kFilesFailed},
-      {"update, a file added and one that cannot be read",
-       [&holder](AuditTree& tree) {
+         return Outcome{kFilesFailed,
+                        {"Testing MD5 sums in " + tree.checkfile,
+                         "ERROR: MD5 sum does not match for " + tree.a + ". Expected: " + kDigestA +
+                             " Calculated: " + kDigestB,
+                         "ERROR: Could not open file (" + tree.abc + ")", "Operation complete.", "",
+                         "1 files tested.", "1" + std::string(testing_support::kCouldNotBeTested),
+                         "1 files MD5 sums did not match! Either these files were damaged or "
+                         "they were modified."},
+                        {}};
+       }},
+      {"update -q, a file added and one that cannot be read",
+       [&hold](AuditTree& tree) {
          WriteFile(tree.dir / "sub/b.txt", "b");
-         holder = std::make_unique<Holder>(tree.dir / "sub/held.txt");
+         hold(tree.dir / "sub/held.txt");
          return Lines{"update", "-q", tree.folder};
        },
        [](const AuditTree& tree) {
-         return Lines{"ADDED: " + (tree.dir / "sub/b.txt"),
-                      "Folder: " + tree.sub,
-                      "File: held.txt",
-                      kCannotOpen,
-                      tree.Saved(),
-                      "1 added, 0 changed, 0 removed, 2 unchanged."};
-       },
-       kFilesFailed},
+         return Outcome{
+             kFilesFailed,
+             {"ADDED: " + (tree.dir / "sub/b.txt"), "Folder: " + tree.sub, "File: held.txt",
+              kCannotOpen, tree.Saved(), "1 added, 0 changed, 0 removed, 2 unchanged."},
+             {}};
+       }},
   };
-  for (const QuietCase& row : cases) {
+  for (const RunCase& row : cases) {
     SCOPED_TRACE(row.name);
     AuditTree tree;
-    const ProgramRun run = Vrtly(row.run(tree));
-    EXPECT_EQ(run.exitCode, row.exitCode);
-    EXPECT_EQ(run.out, row.shown(tree));
-    EXPECT_EQ(run.err, Lines{});
+    const std::string before = ReadFile(tree.checkfile);
+    const ProgramRun run = Vrtly(row.arrange(tree));
     holder.reset();
+    const Outcome expected = row.expected(tree);
+    EXPECT_EQ(run.exitCode, expected.exitCode);
+    EXPECT_EQ(run.out, expected.out);
+    EXPECT_EQ(run.err, expected.err);
+    // A run that ends in trouble leaves the checkfile as it was.
+    if (run.exitCode == kTrouble && fs::exists(tree.checkfile)) {
+      EXPECT_EQ(ReadFile(tree.checkfile), before);
+    }
   }
 }
 
