@@ -195,6 +195,24 @@ TEST(Generation, TheSelectedFoldersCheckfileUnderAnotherLetterCase) {
   EXPECT_EQ(window.log.back(), "EVERY FILE APPEARS OK!");
 }
 
+// A temporary that a crash left beside the checkfile is hidden from the walk and taken over by
+// the next write.
+TEST(Generation, ALeftoverTemporaryIsNeitherListedNorLeftBehind) {
+  TempDir dir;
+  WriteFile(dir / "a.txt", "a");
+  {
+    platform::File leftover =
+        platform::File::CreateTemporary(dir / checkfile::kTemporaryCheckfileName);
+    uint32_t done = 0;
+    ASSERT_TRUE(leftover.IsOpen() && leftover.Write("; half a che", 12, done));
+  }
+  RecordingWindow window;
+  Generate(window, dir.path().string());
+  EXPECT_EQ(window.log, (Lines{"File: a.txt", "Operation complete.  Check file saved to " +
+                                                  (dir / "VRTLY-sums.MD5")}));
+  EXPECT_FALSE(fs::exists(dir / checkfile::kTemporaryCheckfileName));
+}
+
 TEST(Generation, LogsAFileThatCannotBeOpenedAndLeavesItOut) {
   TempDir dir;
   WriteFile(dir / "a.txt", "a");
