@@ -16,6 +16,8 @@
 #include "digest/CryptoAPI.h"
 #include "digest/MD.h"
 
+using namespace digest;
+
 namespace {
 
 constexpr uint32_t kUpdateSize = 4096;
