@@ -217,8 +217,11 @@ class JailHooks : public platform::FaultHooks {
     return 0;
   }
   uint32_t Write(intptr_t file, uint32_t&) override {
-    const auto open = openInTop_.find(file);
-    return open != openInTop_.end() ? 0 : EACCES;
+    return openInTop_.count(file) != 0 ? 0 : EACCES;
+  }
+  uint32_t Flush(intptr_t file) override { return openInTop_.count(file) != 0 ? 0 : EACCES; }
+  uint32_t Replace(const std::string& from, const std::string& to) override {
+    return tree_.InTopFolder(from) && tree_.InTopFolder(to) ? 0 : EACCES;
   }
   void Opened(intptr_t file, const std::string& path) override {
     if (tree_.InTopFolder(path)) openInTop_.insert(file);

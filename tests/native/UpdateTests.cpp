@@ -324,6 +324,8 @@ class ReadCounter final : public platform::FaultHooks {
     return 0;
   }
   uint32_t Write(intptr_t, uint32_t&) override { return 0; }
+  uint32_t Flush(intptr_t) override { return 0; }
+  uint32_t Replace(const std::string&, const std::string&) override { return 0; }
   void Opened(intptr_t file, const std::string& path) override { open_[file] = path; }
   void Closing(intptr_t file) override { open_.erase(file); }
 
