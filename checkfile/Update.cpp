@@ -236,9 +236,8 @@ void RunUpdate(TaskWindow& window, DigestSource& digests) {
   window.ProcessPendingEvents();
   const std::string timestamp =
       TimestampText(platform::CurrentLocalTime(), platform::UserDateTimeSettings());
-  WriteCheckfile(path, CheckfileText(window.VersionText(), timestamp, folder, visitor.Entries()));
-  platform::SetModificationTime(
-      path, visitor.CarriedOver() ? std::min(walkStart, checkfileTime) : walkStart);
+  WriteCheckfile(path, CheckfileText(window.VersionText(), timestamp, folder, visitor.Entries()),
+                 visitor.CarriedOver() ? std::min(walkStart, checkfileTime) : walkStart);
   busy.Leave();
   window.SetStatus(window.StatusBanner());
   window.AppendLog("Operation complete.  Check file saved to " + path);

@@ -383,16 +383,28 @@ TEST(Update, AFileKeepsItsDigestOnlyWhenItsLastChangeIsOlderThanTheMargin) {
   }
 }
 
-// So that a file changed while the walk ran is read again next time.
+// So that a file changed while the walk ran is read again next time: make and update both.
 TEST(Update, TheWrittenCheckfileCarriesTheMomentTheWalkBegan) {
-  UpdateTree tree;
-  const FileTime before = platform::CurrentFileTime();
-  RecordingWindow window;
-  tree.Update(window);
-  const FileTime after = platform::CurrentFileTime();
-  const FileTime written = Modified(tree.checkfile);
-  EXPECT_LE(before, written);
-  EXPECT_LE(written, after);
+  const std::function<void(UpdateTree&, RecordingWindow&)> tasks[] = {
+      [](UpdateTree& tree, RecordingWindow& window) {
+        testing_support::Generate(window, tree.top);
+      },
+      [](UpdateTree& tree, RecordingWindow& window) { tree.Update(window); },
+  };
+  for (const auto& task : tasks) {
+    UpdateTree tree;
+    RecordingWindow window;
+    FileTime walkStart;
+    // The first entry of the walk: the walk began before it, after the task started.
+    window.onEvents = [&walkStart] {
+      if (walkStart == FileTime{}) walkStart = platform::CurrentFileTime();
+    };
+    const FileTime before = platform::CurrentFileTime();
+    task(tree, window);
+    const FileTime written = Modified(tree.checkfile);
+    EXPECT_LE(before, written);
+    EXPECT_LE(written, walkStart);
+  }
 }
 
 // A file that cannot be read keeps its old entry, and so that its change is still found, the
