@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "ui/Window.h"
+
 namespace ui {
 
 // A rectangle given as the layout gives it: left, top, width, height.
@@ -24,7 +26,7 @@ class Control {
   HWND Handle() const { return hwnd_; }
 
   void SetText(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
-  std::string Text() const;
+  std::string Text() const { return WindowText(hwnd_); }
   void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
   bool IsEnabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
   void SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
