@@ -6,6 +6,7 @@
 
 #include "app/PathFit.h"
 #include "app/resources/FolderDialog.h"
+#include "ui/ExceptionGuards.h"
 #include "ui/StringResource.h"
 
 namespace app {
@@ -49,8 +50,10 @@ void Place(HWND window, int left, int top, int width, int height) {
 }
 
 BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
-  SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
-  return TRUE;
+  return ui::GuardedCallback(TRUE, [&] {
+    SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+  });
 }
 
 void SetFontOfChildren(HWND parent, HFONT font) {
@@ -215,19 +218,16 @@ void TVtSelectFolderForm::FormResize() {
 }
 
 std::string TVtSelectFolderForm::FitToStatusBar(const std::string& path) const {
-  HDC dc = GetDC(Handle());
-  HGDIOBJ previous = SelectObject(dc, font_.Get());
-  const auto width = [dc](const std::string& text) {
+  const ui::WindowDC dc(Handle());
+  const ui::SelectedObject font(dc.Get(), font_.Get());
+  const auto width = [&dc](const std::string& text) {
     SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
     return static_cast<int>(size.cx);
   };
   RECT bar{};
   GetWindowRect(VtStatusBar1.Handle(), &bar);
-  const std::string fitted = FitPathToWidth(path, width, bar.right - bar.left - kStatusMargin);
-  SelectObject(dc, previous);
-  ReleaseDC(Handle(), dc);
-  return fitted;
+  return FitPathToWidth(path, width, bar.right - bar.left - kStatusMargin);
 }
 
 void TVtSelectFolderForm::ShellTreeChange(TVtShellTree&, HTREEITEM node) {
