@@ -88,7 +88,7 @@ LOGFONTA FontOf(HWND window) {
 }
 
 // A mouse click on a tab, through the queue.
-void ClickTab(TForm1& form, int index) {
+void ClickTab(app::TForm1& form, int index) {
   RECT tab{};
   SendMessageA(form.PageControl1.Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&tab));
@@ -101,14 +101,14 @@ void ClickTab(TForm1& form, int index) {
 class MainWindow : public testing::Test {
  protected:
   ui::Application& application = gui_test::TestApplication();  // before the window
-  TForm1 form;
+  app::TForm1 form;
 };
 
 // The enabled-state changes of the window's controls, in the order they happen: each one sends
 // the control WM_ENABLE, which a hook on this thread sees.
 class EnableRecorder {
  public:
-  explicit EnableRecorder(const TForm1& form)
+  explicit EnableRecorder(const app::TForm1& form)
       : names_{{form.ButtonGo.Handle(), "ButtonGo"},
                {form.ButtonScanFolder.Handle(), "ButtonScanFolder"},
                {form.PageControl1.Handle(), "PageControl1"},
@@ -202,7 +202,7 @@ TEST_F(MainWindow, UsesTheLayoutsFontsAndColours) {
   EXPECT_TRUE(HasStyle(form.Memo1.Handle(), WS_HSCROLL | WS_VSCROLL | ES_MULTILINE));
   EXPECT_FALSE(HasStyle(form.Memo1.Handle(), ES_READONLY));
 
-  for (const TVtURLLabel* link : {&form.VtURLLabel1, &form.VtURLLabel2}) {
+  for (const app::TVtURLLabel* link : {&form.VtURLLabel1, &form.VtURLLabel2}) {
     const LOGFONTA font = FontOf(link->Handle());
     EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
     EXPECT_EQ(font.lfHeight, -11);

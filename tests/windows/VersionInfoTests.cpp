@@ -22,17 +22,17 @@ std::string ProductExecutable() {
   return gui_test::TestFolder() + "..\\..\\app\\Veritally.exe";
 }
 
-void ExpectAllFields(const TVtVersionInfo& info, const std::string& text) {
-  for (int index = 0; index < kVtVersionFieldCount; ++index) {
+void ExpectAllFields(const app::TVtVersionInfo& info, const std::string& text) {
+  for (int index = 0; index < app::kVtVersionFieldCount; ++index) {
     EXPECT_EQ(info.FieldValue(index), text) << "index " << index;
   }
 }
 
 TEST(VtVersionInfo, ReadsTheRunningExecutablesStringTable) {
-  TVtVersionInfo info;
+  app::TVtVersionInfo info;
   EXPECT_EQ(info.FilePath(), ui::ExecutablePath());
-  EXPECT_EQ(info.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);
-  EXPECT_EQ(info.FieldValue(vfProductVersion),
+  EXPECT_EQ(info.FieldValue(app::vfFileVersion), VRTLY_FILE_VERSION_TEXT);
+  EXPECT_EQ(info.FieldValue(app::vfProductVersion),
             VRTLY_PRODUCT_VERSION_TEXT);  // not the fixed part's numbers
   for (int index : {0, 1, 3, 4, 5, 6, 7, 9}) {
     EXPECT_EQ(info.FieldValue(index), "") << "index " << index;  // present, empty
@@ -40,7 +40,7 @@ TEST(VtVersionInfo, ReadsTheRunningExecutablesStringTable) {
 }
 
 TEST(VtVersionInfo, AnIndexOutsideTheTenFieldsIsAListError) {
-  TVtVersionInfo info;
+  app::TVtVersionInfo info;
   for (int index : {10, -1, 1000}) {
     try {
       info.FieldValue(index);
@@ -53,11 +53,11 @@ TEST(VtVersionInfo, AnIndexOutsideTheTenFieldsIsAListError) {
 }
 
 TEST(VtVersionInfo, ProgramCarriesTheVersionResource) {
-  TVtVersionInfo info;
+  app::TVtVersionInfo info;
   info.SetFilePath(ProductExecutable());
-  EXPECT_EQ(info.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);
-  EXPECT_EQ(info.FieldValue(vfProductVersion), VRTLY_PRODUCT_VERSION_TEXT);
-  EXPECT_EQ(info.FieldValue(vfCompanyName), "");
+  EXPECT_EQ(info.FieldValue(app::vfFileVersion), VRTLY_FILE_VERSION_TEXT);
+  EXPECT_EQ(info.FieldValue(app::vfProductVersion), VRTLY_PRODUCT_VERSION_TEXT);
+  EXPECT_EQ(info.FieldValue(app::vfCompanyName), "");
 
   HMODULE program = LoadLibraryExA(ProductExecutable().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(program, nullptr);
@@ -91,7 +91,7 @@ TEST(VtVersionInfo, ProgramCarriesTheVersionResource) {
 }
 
 TEST(VtVersionInfo, NoVersionResourceOrNoFileGivesValueNotAvailableEverywhere) {
-  TVtVersionInfo info;
+  app::TVtVersionInfo info;
   info.SetFilePath(Helper("version_none.exe"));
   ExpectAllFields(info, "Value Not Available");
   info.SetFilePath(Helper("no such file.exe"));
@@ -99,22 +99,22 @@ TEST(VtVersionInfo, NoVersionResourceOrNoFileGivesValueNotAvailableEverywhere) {
 }
 
 TEST(VtVersionInfo, ATranslationThatNamesNoStringBlockGivesEmptyFields) {
-  TVtVersionInfo info;
+  app::TVtVersionInfo info;
   info.SetFilePath(Helper("version_wrong_block.exe"));
   ExpectAllFields(info, "");
 }
 
 TEST(VtVersionInfo, AResourceWithoutTranslationGivesEmptyFields) {
-  TVtVersionInfo info;
+  app::TVtVersionInfo info;
   info.SetFilePath(Helper("version_no_translation.exe"));
   ExpectAllFields(info, "");
 }
 
 TEST(VtVersionInfo, AMissingKeyIsEmptyWhileThePresentOnesAreRead) {
-  TVtVersionInfo info;
+  app::TVtVersionInfo info;
   info.SetFilePath(Helper("version_partial.exe"));
-  EXPECT_EQ(info.FieldValue(vfFileVersion), "2.3.4.5");
-  EXPECT_EQ(info.FieldValue(vfProductName), "Partial");
+  EXPECT_EQ(info.FieldValue(app::vfFileVersion), "2.3.4.5");
+  EXPECT_EQ(info.FieldValue(app::vfProductName), "Partial");
   for (int index : {0, 1, 3, 4, 5, 6, 8, 9})
     EXPECT_EQ(info.FieldValue(index), "") << index;
 }
@@ -124,27 +124,29 @@ TEST(VtVersionInfo, FilePathReadsWhenItChangesByteForByteAndNotWhileTheOwnerLoad
   const std::string copy = dir / "copy.exe";
   ASSERT_TRUE(CopyFileA(Helper("version_partial.exe").c_str(), copy.c_str(), FALSE));
 
-  TVtVersionInfo loading(true);
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);  // read at construction
+  app::TVtVersionInfo loading(true);
+  EXPECT_EQ(loading.FieldValue(app::vfFileVersion),
+            VRTLY_FILE_VERSION_TEXT);  // read at construction
   loading.SetFilePath(copy);
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);  // waits for the owner
+  EXPECT_EQ(loading.FieldValue(app::vfFileVersion),
+            VRTLY_FILE_VERSION_TEXT);  // waits for the owner
   loading.Loaded();
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), "2.3.4.5");
+  EXPECT_EQ(loading.FieldValue(app::vfFileVersion), "2.3.4.5");
 
   // The same path again reads nothing, so the replaced file goes unnoticed...
   ASSERT_TRUE(CopyFileA(Helper("version_none.exe").c_str(), copy.c_str(), FALSE));
   loading.SetFilePath(copy);
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), "2.3.4.5");
+  EXPECT_EQ(loading.FieldValue(app::vfFileVersion), "2.3.4.5");
   // ...while the same file under a name that differs in letter case is read again.
   std::string otherCase = copy;
   otherCase.replace(otherCase.size() - 8, 8, "COPY.exe");
   loading.SetFilePath(otherCase);
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), "Value Not Available");
+  EXPECT_EQ(loading.FieldValue(app::vfFileVersion), "Value Not Available");
 
   // An empty path falls back to the running executable.
   loading.SetFilePath("");
   EXPECT_EQ(loading.FilePath(), ui::ExecutablePath());
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);
+  EXPECT_EQ(loading.FieldValue(app::vfFileVersion), VRTLY_FILE_VERSION_TEXT);
 }
 
 }  // namespace
