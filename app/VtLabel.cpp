@@ -162,9 +162,8 @@ void TVtLabel::PassFocusOn(HWND previous) {
 LRESULT TVtLabel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      Paint(BeginPaint(Handle(), &paint));
-      EndPaint(Handle(), &paint);
+      const ui::PaintDC dc(Handle());
+      Paint(dc.Get());
       return 0;
     }
     case WM_PRINTCLIENT:

@@ -6,6 +6,7 @@
 #include "app/VtShellTree.h"
 #include "app/resources/FolderDialog.h"
 #include "platform/SystemError.h"
+#include "platform/UniqueHandle.h"
 #include "ui/Application.h"
 #include "ui/StringResource.h"
 
@@ -30,20 +31,25 @@ std::string SystemSentence(DWORD error) {
   return text.empty() ? text : text + ".";
 }
 
+// Text the system allocates for its caller (FORMAT_MESSAGE_ALLOCATE_BUFFER), freed with its owner.
+struct LocalTextTraits {
+  using Handle = char*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle text) { LocalFree(text); }
+};
+
 // A pattern with the system's positional inserts (%1, %2, ...) filled in.
 std::string FormatInserts(const std::string& pattern, const std::vector<std::string>& inserts) {
   std::vector<DWORD_PTR> arguments;
   for (const std::string& insert : inserts) {
     arguments.push_back(reinterpret_cast<DWORD_PTR>(insert.c_str()));
   }
-  char* buffer = nullptr;
+  platform::UniqueHandle<LocalTextTraits> buffer;
   const DWORD length = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-      pattern.c_str(), 0, 0, reinterpret_cast<char*>(&buffer), 0,
+      pattern.c_str(), 0, 0, reinterpret_cast<char*>(buffer.Put()), 0,
       reinterpret_cast<va_list*>(arguments.data()));
-  std::string text = length != 0 && buffer != nullptr ? std::string(buffer, length) : pattern;
-  LocalFree(buffer);
-  return text;
+  return length != 0 && buffer.IsValid() ? std::string(buffer.Get(), length) : pattern;
 }
 
 std::string CurrentDirectory() {

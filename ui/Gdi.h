@@ -1,5 +1,6 @@
-// Owners of what GDI hands out (fonts, bitmaps, brushes; a window's device context; an object
-// selected into a device context), fonts by point size, and the size a text takes.
+// Owners of what GDI hands out (fonts, bitmaps, brushes; a window's device context, also while
+// it paints; an object selected into a device context), fonts by point size, and the size a
+// text takes.
 #pragma once
 
 #include <windows.h>
@@ -37,6 +38,22 @@ class WindowDC {
 
  private:
   HWND window_;
+  HDC dc_;
+};
+
+// The device context of a window's WM_PAINT (BeginPaint), ended with the owner (EndPaint).
+class PaintDC {
+ public:
+  explicit PaintDC(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+  ~PaintDC() { EndPaint(window_, &paint_); }
+  PaintDC(const PaintDC&) = delete;
+  PaintDC& operator=(const PaintDC&) = delete;
+
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
   HDC dc_;
 };
 

@@ -11,10 +11,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/VtSelectFolderDialog.h"
+#include "app/VtShellTreeDragDrop.h"
 #include "tests/support/TestFiles.h"
 #include "tests/windows/FolderDialogDriver.h"
 #include "ui/Pidl.h"
@@ -431,6 +434,39 @@ TEST(ShellTree, DropRegistrationFollowsItsOption) {
                         ClickCancel()});
   EXPECT_TRUE(withOption);
   EXPECT_FALSE(withoutOption);
+}
+
+// A drop ends in a refresh, which reads the folder again through the item filter: a filter that
+// throws makes Drop answer with an error code instead of unwinding into the system's drag and
+// drop, and the next drop works.
+TEST(ShellTreeDropTarget, AnExceptionInsideADropComesBackAsAnErrorCode) {
+  TempDir temp;
+  ASSERT_TRUE(CreateDirectoryA((temp / "child").c_str(), nullptr));
+  FolderDialog dialog(temp.path().string());
+  const struct {
+    const char* what;
+    void (*fail)();
+    HRESULT answer;
+  } rows[] = {
+      {"a failed allocation", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY},
+      {"any other exception", [] { throw std::runtime_error("filter failed"); }, E_UNEXPECTED},
+      {"no exception", [] {}, S_OK},
+  };
+  RunWithSteps(dialog,
+               {[&](TVtSelectFolderForm& form) {
+                  ui::ComPtr<IDropTarget> target(new app::ShellTreeDropTarget(form.ShellTree));
+                  for (const auto& row : rows) {
+                    SCOPED_TRACE(row.what);
+                    form.ShellTree.OnAddItem = [&row](IShellFolder*, LPCITEMIDLIST, LPCITEMIDLIST,
+                                                      ULONG, bool&) { row.fail(); };
+                    DWORD effect = DROPEFFECT_COPY;
+                    const POINTL nowhere{-10000, -10000};  // over no item
+                    EXPECT_EQ(target->Drop(nullptr, 0, nowhere, &effect), row.answer);
+                    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+                  }
+                  form.ShellTree.OnAddItem = nullptr;
+                },
+                ClickCancel()});
 }
 
 }  // namespace
