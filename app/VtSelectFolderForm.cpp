@@ -13,6 +13,8 @@ namespace app {
 
 namespace {
 
+using ui::BoundsInParent;
+
 constexpr char kClassName[] = "TVtSelectFolderForm";
 constexpr char kDesignFontFace[] = "MS Sans Serif";
 constexpr int kFontPoints = 8;
@@ -35,13 +37,6 @@ constexpr int kStatusMargin = 20;    // the status text is fitted to the bar's w
 // The window's own visible flag, which holds while the form itself is still hidden.
 bool IsShown(HWND window) {
   return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-RECT BoundsInParent(HWND window) {
-  RECT bounds{};
-  GetWindowRect(window, &bounds);
-  MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
-  return bounds;
 }
 
 void Place(HWND window, int left, int top, int width, int height) {

@@ -1,7 +1,5 @@
 #include "ui/Controls.h"
 
-#include <vector>
-
 #include "ui/Gdi.h"
 
 namespace ui {
@@ -18,10 +16,10 @@ HWND CreateControl(const char* className, const std::string& text, DWORD style, 
   return control;
 }
 
-RECT Control::BoundsInParent() const {
+RECT BoundsInParent(HWND window) {
   RECT bounds{};
-  GetWindowRect(hwnd_, &bounds);
-  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT*>(&bounds), 2);
+  GetWindowRect(window, &bounds);
+  MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
   return bounds;
 }
 
@@ -60,8 +58,7 @@ int Memo::CaretPosition() const {
 }
 
 void PageControl::AddTab(const std::string& caption) {
-  std::vector<char> text(caption.begin(), caption.end());
-  text.push_back('\0');
+  std::string text = caption;  // the structure takes a writable string
   TCITEMA item{};
   item.mask = TCIF_TEXT;
   item.pszText = text.data();

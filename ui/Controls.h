@@ -17,6 +17,9 @@ inline RECT Bounds(int left, int top, int width, int height) {
   return {left, top, left + width, top + height};
 }
 
+// A window's position and size in its parent's client area.
+RECT BoundsInParent(HWND window);
+
 // A child window of a system class with the font it is drawn in.
 HWND CreateControl(const char* className, const std::string& text, DWORD style, DWORD exStyle,
                    RECT bounds, HWND parent, int id, HFONT font);
@@ -34,8 +37,6 @@ class Control {
   void SetFont(HFONT font) {
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
-  // Position and size in the parent's client area.
-  RECT BoundsInParent() const;
 
  protected:
   HWND hwnd_ = nullptr;

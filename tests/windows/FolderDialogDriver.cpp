@@ -71,12 +71,6 @@ void CALLBACK CancelStuckForm(HWND, UINT, UINT_PTR, DWORD) {
 
 BoxCatcher* activeCatcher = nullptr;
 
-std::string WindowText(HWND window) {
-  char text[1024] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
 }  // namespace
 
 void DriveRun(app::TVtCustomSelectFolderDialog& dialog, const std::function<void()>& start,
@@ -138,7 +132,7 @@ LRESULT CALLBACK BoxCatcher::Hook(int code, WPARAM wParam, LPARAM lParam) {
     if (std::string(className) == "#32770") {
       char text[2048] = {};
       GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-      activeCatcher->boxes_.push_back({WindowText(box), text});
+      activeCatcher->boxes_.push_back({ui::WindowText(box), text});
       PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(activeCatcher->answer_), 0);
     }
   }
@@ -173,13 +167,6 @@ app::TVtShellLocator LocatorOf(const std::string& path) {
   return app::TVtShellLocator::FromIdList(list.Get());
 }
 
-RECT InParent(HWND window) {
-  RECT bounds{};
-  GetWindowRect(window, &bounds);
-  MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
-  return bounds;
-}
-
 RECT ClientOf(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
@@ -196,10 +183,6 @@ void ClickToolButton(const ui::ToolButton& button) {
 void PressKey(HWND window, WPARAM key) {
   PostMessageA(window, WM_KEYDOWN, key, 1);
   PostMessageA(window, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
-}
-
-std::string EditText(HWND edit) {
-  return WindowText(edit);
 }
 
 }  // namespace folder_testing

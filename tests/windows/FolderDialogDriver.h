@@ -61,8 +61,7 @@ HTREEITEM ChildContaining(const ui::TreeView& view, HTREEITEM parent, const std:
 // The locator of a folder given by its path.
 app::TVtShellLocator LocatorOf(const std::string& path);
 
-// A window's rectangle in its parent's client area, and the form's client rectangle.
-RECT InParent(HWND window);
+// The form's client rectangle.
 RECT ClientOf(HWND window);
 
 // A click of the left mouse button at the middle of a tool button; returns once the click's
@@ -70,7 +69,5 @@ RECT ClientOf(HWND window);
 void ClickToolButton(const ui::ToolButton& button);
 // A key pressed and released in the window.
 void PressKey(HWND window, WPARAM key);
-
-std::string EditText(HWND edit);
 
 }  // namespace folder_testing

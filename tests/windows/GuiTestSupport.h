@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/Application.h"
+#include "ui/Controls.h"
 
 namespace gui_test {
 
@@ -53,10 +54,9 @@ class BoxCatcher {
   std::vector<CaughtBox> boxes_;
 };
 
-std::string WindowText(HWND window);
+using ui::BoundsInParent;
+using ui::WindowText;
 std::string ClassName(HWND window);
-// Position and size in the parent's client area.
-RECT BoundsInParent(HWND window);
 // Enabled itself and through every ancestor: it can take input.
 bool Reachable(HWND window);
 bool HasStyle(HWND window, DWORD style);

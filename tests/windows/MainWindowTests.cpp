@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/Unit1.h"
-#include "tests/windows/GuiTestSupport.h"
+#include "tests/windows/TaskGuiSupport.h"
 #include "ui/Navigation.h"
 #include "ui/Path.h"
 #include "version/Version.h"
@@ -20,6 +20,7 @@ namespace {
 
 using checkfile::TaskState;
 using gui_test::BoundsInParent;
+using gui_test::ClickPageTab;
 using gui_test::HasStyle;
 using gui_test::Reachable;
 using gui_test::WindowText;
@@ -85,17 +86,6 @@ LOGFONTA FontOf(HWND window) {
   LOGFONTA font{};
   GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
   return font;
-}
-
-// A mouse click on a tab, through the queue.
-void ClickTab(app::TForm1& form, int index) {
-  RECT tab{};
-  SendMessageA(form.PageControl1.Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(&tab));
-  const LPARAM at = MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
-  PostMessageA(form.PageControl1.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageA(form.PageControl1.Handle(), WM_LBUTTONUP, 0, at);
-  form.ProcessPendingEvents();
 }
 
 class MainWindow : public testing::Test {
@@ -306,7 +296,7 @@ TEST_F(MainWindow, TabMovesTheFocusInTheLayoutsOrderAndATabClickShowsItsPage) {
   EXPECT_EQ(ui::NextTabStop(window, form.PageControl1.Handle(), false), form.Memo1.Handle());
   EXPECT_EQ(ui::NextTabStop(window, form.Memo1.Handle(), false), form.PageControl1.Handle());
 
-  ClickTab(form, 0);
+  ClickPageTab(form, 0);
   EXPECT_EQ(form.PageControl1.Selected(), 0);
   EXPECT_TRUE(HasStyle(form.TabSheetMake.Handle(), WS_VISIBLE));
   EXPECT_FALSE(HasStyle(form.TabSheet1.Handle(), WS_VISIBLE));
@@ -384,7 +374,7 @@ TEST_F(MainWindow, TheThreeControlStatesAreThoseOfTheTable) {
 
 TEST_F(MainWindow, InABusyStateOnlyTheLogAndAbortTakeTheKeyboard) {
   ShowWindow(form.Handle(), SW_SHOW);
-  ClickTab(form, 0);
+  ClickPageTab(form, 0);
   ASSERT_EQ(form.PageControl1.Selected(), 0);
   form.EnterState(TaskState::Generating);
   EXPECT_EQ(ui::NextTabStop(form.Handle(), form.Memo1.Handle(), false), form.ButtonAbort.Handle());

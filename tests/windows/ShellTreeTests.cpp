@@ -39,8 +39,6 @@ using folder_testing::RunWithSteps;
 using folder_testing::Step;
 using testing_support::TempDir;
 
-constexpr uint8_t kDrivesFolder = 0x11;  // CSIDL_DRIVES
-
 bool IsDirectory(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -81,13 +79,13 @@ std::vector<std::string> RootLabels(TVtSelectFolderDialog& dialog) {
 }
 
 TEST(ShellLocator, CopiesAreDeepAndSpecialFoldersResolveOnFirstUse) {
-  TVtShellLocator drives = TVtShellLocator::FromSpecialFolder(kDrivesFolder);
+  TVtShellLocator drives = TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES);
   EXPECT_EQ(drives.GetKind(), TVtShellLocator::Kind::SpecialFolder);
   ASSERT_NE(drives.IdList(), nullptr);
   EXPECT_EQ(ui::PidlItemCount(drives.IdList()), 1u);
   TVtShellLocator copy = drives;
   EXPECT_EQ(copy.GetKind(), TVtShellLocator::Kind::SpecialFolder);
-  EXPECT_EQ(copy.SpecialFolder(), kDrivesFolder);
+  EXPECT_EQ(copy.SpecialFolder(), CSIDL_DRIVES);
   ASSERT_NE(copy.IdList(), nullptr);
   EXPECT_NE(copy.IdList(), drives.IdList());
   EXPECT_TRUE(ui::PidlBytesEqual(copy.IdList(), drives.IdList()));
@@ -105,7 +103,7 @@ TEST(ShellLocator, LayoutDataRoundTrips) {
 
   // A list is stored as its byte count and bytes, terminator included.
   const TVtShellLocator drives =
-      TVtShellLocator::FromIdList(TVtShellLocator::FromSpecialFolder(kDrivesFolder).IdList());
+      TVtShellLocator::FromIdList(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES).IdList());
   const std::vector<uint8_t> data = drives.SaveDesignData();
   const size_t size = ui::PidlSize(drives.IdList()) + 2;
   ASSERT_EQ(data.size(), 5 + size);
@@ -135,7 +133,7 @@ TEST(ShellLocator, LayoutDataRoundTrips) {
 
 TEST(ShellTree, VirtualFoldersAreListedOnlyWithTheirOption) {
   TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
   const auto plain = RootLabels(dialog);
   auto options = dialog.Options();
   options.Include(TVtSelectFolderDialogOption::sfdoVirtualFolders);
@@ -201,7 +199,7 @@ TEST(ShellTree, APresetFolderIsReachedThroughItsParentsAndAMissingStepBeeps) {
   ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryA(child.c_str(), nullptr));
   TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
   dialog.ChosenFolder() = LocatorOf(child);
   RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
                           const ui::TreeView& view = form.ShellTree.View();
@@ -236,7 +234,7 @@ TEST(ShellTree, CreateFolderMakesNewFolderThenNewFolder2AndEditsItsLabel) {
     const ui::TreeView& view = form.ShellTree.View();
     HWND edit = view.EditControl();
     ASSERT_NE(edit, nullptr) << "no label being edited";
-    edited = folder_testing::EditText(edit);
+    edited = ui::WindowText(edit);
     EXPECT_EQ(view.Parent(view.Selected()), nullptr) << "the root stays selected";
     // Enter and Escape belong to the editor: Escape ends the edit, not the form.
     folder_testing::PressKey(edit, VK_ESCAPE);
@@ -390,7 +388,7 @@ void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
 
 TEST(ShellTree, TheContextMenuIsTheShellsOwnAndNeedsItsOption) {
   TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
   const Step openMenu = [](TVtSelectFolderForm& form) {
     ui::TreeView& view = form.ShellTree.View();
     view.Select(ChildContaining(view, view.Root(), "(C:)"));
@@ -413,7 +411,7 @@ TEST(ShellTree, TheContextMenuIsTheShellsOwnAndNeedsItsOption) {
 
 TEST(ShellTree, DropRegistrationFollowsItsOption) {
   TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
   const auto registered = [](TVtSelectFolderForm& form) {
     // The system keeps a registered target in this property of the window.
     return GetPropA(form.ShellTree.Handle(), "OleDropTargetInterface") != nullptr;

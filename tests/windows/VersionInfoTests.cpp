@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "app/VtVersionInfo.h"
 #include "tests/support/TestFiles.h"
@@ -20,12 +21,6 @@ std::string Helper(const char* name) {
 
 std::string ProductExecutable() {
   return gui_test::TestFolder() + "..\\..\\app\\Veritally.exe";
-}
-
-void ExpectAllFields(const app::TVtVersionInfo& info, const std::string& text) {
-  for (int index = 0; index < app::kVtVersionFieldCount; ++index) {
-    EXPECT_EQ(info.FieldValue(index), text) << "index " << index;
-  }
 }
 
 TEST(VtVersionInfo, ReadsTheRunningExecutablesStringTable) {
@@ -90,33 +85,33 @@ TEST(VtVersionInfo, ProgramCarriesTheVersionResource) {
   EXPECT_EQ(*translation, 0x04E40409u);
 }
 
-TEST(VtVersionInfo, NoVersionResourceOrNoFileGivesValueNotAvailableEverywhere) {
+// Each executable read in turn by one reader: the fields it names, and what all the others say.
+TEST(VtVersionInfo, BrokenOrMissingResourcesGiveValueNotAvailableOrEmptyFields) {
+  const struct {
+    const char* executable;
+    const char* what;
+    std::map<int, std::string> named;
+    std::string others;
+  } rows[] = {
+      {"version_none.exe", "no version resource", {}, "Value Not Available"},
+      {"no such file.exe", "no file", {}, "Value Not Available"},
+      {"version_wrong_block.exe", "a translation that names no string block", {}, ""},
+      {"version_no_translation.exe", "a resource without translation", {}, ""},
+      {"version_partial.exe",
+       "a missing key is empty while the present ones are read",
+       {{app::vfFileVersion, "2.3.4.5"}, {app::vfProductName, "Partial"}},
+       ""},
+  };
   app::TVtVersionInfo info;
-  info.SetFilePath(Helper("version_none.exe"));
-  ExpectAllFields(info, "Value Not Available");
-  info.SetFilePath(Helper("no such file.exe"));
-  ExpectAllFields(info, "Value Not Available");
-}
-
-TEST(VtVersionInfo, ATranslationThatNamesNoStringBlockGivesEmptyFields) {
-  app::TVtVersionInfo info;
-  info.SetFilePath(Helper("version_wrong_block.exe"));
-  ExpectAllFields(info, "");
-}
-
-TEST(VtVersionInfo, AResourceWithoutTranslationGivesEmptyFields) {
-  app::TVtVersionInfo info;
-  info.SetFilePath(Helper("version_no_translation.exe"));
-  ExpectAllFields(info, "");
-}
-
-TEST(VtVersionInfo, AMissingKeyIsEmptyWhileThePresentOnesAreRead) {
-  app::TVtVersionInfo info;
-  info.SetFilePath(Helper("version_partial.exe"));
-  EXPECT_EQ(info.FieldValue(app::vfFileVersion), "2.3.4.5");
-  EXPECT_EQ(info.FieldValue(app::vfProductName), "Partial");
-  for (int index : {0, 1, 3, 4, 5, 6, 8, 9})
-    EXPECT_EQ(info.FieldValue(index), "") << index;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    info.SetFilePath(Helper(row.executable));
+    for (int index = 0; index < app::kVtVersionFieldCount; ++index) {
+      const auto named = row.named.find(index);
+      EXPECT_EQ(info.FieldValue(index), named != row.named.end() ? named->second : row.others)
+          << "index " << index;
+    }
+  }
 }
 
 TEST(VtVersionInfo, FilePathReadsWhenItChangesByteForByteAndNotWhileTheOwnerLoads) {
