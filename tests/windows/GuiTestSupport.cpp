@@ -60,6 +60,10 @@ void BoxCatcher::PressCancel(HWND box) {
   PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
 }
 
+BoxCatcher::Answer BoxCatcher::Press(int button) {
+  return [button](HWND box) { PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(button), 0); };
+}
+
 void CALLBACK BoxCatcher::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
   if (activeCatcher == nullptr) return;
   std::vector<HWND> dialogs;

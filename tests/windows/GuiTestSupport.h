@@ -42,6 +42,8 @@ class BoxCatcher {
 
   static void PressOk(HWND box);
   static void PressCancel(HWND box);
+  // The answer that presses the button with the id (IDYES, ...).
+  static Answer Press(int button);
 
  private:
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);

@@ -12,6 +12,7 @@
 #include "app/VtSelectFolderDialog.h"
 #include "tests/support/TestFiles.h"
 #include "tests/windows/FolderDialogDriver.h"
+#include "tests/windows/GuiTestSupport.h"
 #include "ui/Application.h"
 
 namespace {
@@ -418,7 +419,7 @@ TEST(SelectFolderDialog, AnErrorEscapingAHandlerReachesTheErrorBox) {
   // The main window does not catch the dialog's errors: the window procedure hands them to
   // the application's error box.
   MainWindowDialog dialog;
-  folder_testing::BoxCatcher boxes;
+  gui_test::BoxCatcher boxes;
   RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
                           dialog.OnSelChange = nullptr;
                           form.OnSelChange = [&](ui::Window&, LPCITEMIDLIST) { dialog.RunModal(); };

@@ -20,6 +20,7 @@
 #include "app/VtShellTreeDragDrop.h"
 #include "tests/support/TestFiles.h"
 #include "tests/windows/FolderDialogDriver.h"
+#include "tests/windows/GuiTestSupport.h"
 #include "ui/Pidl.h"
 
 namespace {
@@ -28,7 +29,6 @@ using app::TVtSelectFolderDialog;
 using app::TVtSelectFolderDialogOption;
 using app::TVtSelectFolderForm;
 using app::TVtShellLocator;
-using folder_testing::BoxCatcher;
 using folder_testing::ChildContaining;
 using folder_testing::Children;
 using folder_testing::ClickCancel;
@@ -37,6 +37,7 @@ using folder_testing::ClickToolButton;
 using folder_testing::LocatorOf;
 using folder_testing::RunWithSteps;
 using folder_testing::Step;
+using gui_test::BoxCatcher;
 using testing_support::TempDir;
 
 bool IsDirectory(const std::string& path) {
@@ -351,7 +352,7 @@ TEST(ShellTree, DeleteHandsTheFolderToTheShellAndRefreshes) {
   ASSERT_TRUE(CreateDirectoryA((temp / "victim").c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryA((temp / "keeper").c_str(), nullptr));
   FolderDialog dialog(temp.path().string(), {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
-  BoxCatcher confirmations(IDYES);
+  BoxCatcher confirmations(BoxCatcher::Press(IDYES));
   RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
                           ui::TreeView& view = form.ShellTree.View();
                           // The root itself is never handed to the shell.
