@@ -84,18 +84,17 @@ std::wstring FinalPathOf(HANDLE folder) {
 
 FolderIdentity IdentityOf(const std::wstring& folderWithSeparator) {
   FolderIdentity identity;
-  HANDLE folder = CreateFileW(folderWithSeparator.c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (folder == INVALID_HANDLE_VALUE) return identity;
-  identity.finalPath = FinalPathOf(folder);
+  const FileHandle folder(CreateFileW(folderWithSeparator.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!folder.IsValid()) return identity;
+  identity.finalPath = FinalPathOf(folder.Get());
   BY_HANDLE_FILE_INFORMATION info;
-  if (GetFileInformationByHandle(folder, &info)) {
+  if (GetFileInformationByHandle(folder.Get(), &info)) {
     identity.volume = info.dwVolumeSerialNumber;
     identity.indexHigh = info.nFileIndexHigh;
     identity.indexLow = info.nFileIndexLow;
   }
-  CloseHandle(folder);
   return identity;
 }
 
