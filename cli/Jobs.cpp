@@ -19,10 +19,11 @@ unsigned Cores() {
   return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxJobs);
 }
 
-// The folder whose medium counts: make's FOLDER, the folder of check's CHECKFILE.
+// The folder whose medium counts: the FOLDER of make and update, the folder of check's
+// CHECKFILE.
 std::string MediumFolder(TaskKind kind, const std::string& operand) {
   const std::string full = FullName(operand);
-  if (kind == TaskKind::Generation) return full;
+  if (kind != TaskKind::Verification) return full;
   const std::string folder = platform::FolderPartOf(full);
   return folder.empty() ? "." : folder;
 }

@@ -18,7 +18,7 @@ struct JobChoice {
   std::string Reason;  // "as asked", "solid-state storage", "rotating disk", ...
 };
 
-// operand: the FOLDER of make, or the CHECKFILE of check, whose folder then counts.
+// operand: the FOLDER of make and update, or the CHECKFILE of check, whose folder then counts.
 JobChoice ChooseJobs(TaskKind kind, const std::string& operand, std::optional<unsigned> asked);
 
 // The -v line: "vrtly: 2 jobs (solid-state storage)", "vrtly: 1 job (rotating disk)".

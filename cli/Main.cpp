@@ -1,11 +1,14 @@
-// vrtly: the console companion of Veritally. Runs the generation ("make") or the verification
-// ("check") through a console window; see HelpText for the usage and the exit codes.
+// vrtly: the console companion of Veritally. Runs the generation ("make"), the verification
+// ("check", with the search for unlisted files after it) or the update of a checkfile
+// ("update") through a console window; see HelpText for the usage and the exit codes.
 #include <exception>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "checkfile/Tasks.h"
+#include "checkfile/Unlisted.h"
+#include "checkfile/Update.h"
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "cli/ConsoleWindow.h"
@@ -19,16 +22,33 @@ int Code(ExitCode code) {
   return static_cast<int>(code);
 }
 
+// check --unlisted: the search for unlisted files follows a verification that ran to its end.
+void RunUnlistedSearch(cli::ConsoleWindow& window) {
+  try {
+    checkfile::RunUnlistedSearch(window, window.CheckfileName());
+  } catch (const checkfile::TaskError& error) {
+    window.ShowErrorBox(error.what());
+  }
+}
+
 int RunConsoleTask(cli::TaskKind kind, const cli::Command& command) {
   cli::CatchInterrupts();
-  cli::ConsoleWindow window(kind, command.Operand);
+  cli::ConsoleWindow window(kind, command.Operand, command.Options.Quiet);
   const cli::JobChoice jobs = cli::ChooseJobs(kind, command.Operand, command.Options.Jobs);
   if (command.Options.Verbose) cli::WriteText(cli::Stream::Err, cli::JobChoiceLine(jobs));
-  const std::unique_ptr<checkfile::DigestSource> digests = cli::MakeDigestSource(jobs.Count);
-  if (kind == cli::TaskKind::Generation) {
-    checkfile::RunTask(window, checkfile::RunGeneration, *digests);
-  } else {
-    checkfile::RunTask(window, checkfile::RunVerification, *digests);
+  const std::unique_ptr<checkfile::DigestSource> source = cli::MakeDigestSource(jobs.Count);
+  checkfile::DigestSource& digests = window.Metered(*source);
+  switch (kind) {
+    case cli::TaskKind::Generation:
+      checkfile::RunTask(window, checkfile::RunGeneration, digests);
+      break;
+    case cli::TaskKind::Verification:
+      checkfile::RunTask(window, checkfile::RunVerification, digests);
+      if (command.Options.Unlisted && window.TaskRanToTheEnd()) RunUnlistedSearch(window);
+      break;
+    case cli::TaskKind::Update:
+      checkfile::RunTask(window, checkfile::RunUpdate, digests);
+      break;
   }
   return Code(window.Finish());
 }
@@ -40,8 +60,7 @@ int Run(const cli::Command& command) {
     case cli::CommandKind::Check:
       return RunConsoleTask(cli::TaskKind::Verification, command);
     case cli::CommandKind::Update:
-      cli::WriteText(cli::Stream::Err, "vrtly: 'update' is not available yet\n");
-      return Code(ExitCode::Trouble);
+      return RunConsoleTask(cli::TaskKind::Update, command);
     case cli::CommandKind::Help:
       return Code(cli::WriteText(cli::Stream::Out, cli::HelpText()) ? ExitCode::Success
                                                                     : ExitCode::Trouble);

@@ -3,28 +3,11 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include "platform/win32/Handles.h"
+
 namespace platform {
 
 namespace {
-
-// The sole owner of the handle of a volume opened for device queries.
-class VolumeHandle {
- public:
-  explicit VolumeHandle(const std::string& device)
-      : handle_(CreateFileA(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr)) {}
-  ~VolumeHandle() {
-    if (IsOpen()) CloseHandle(handle_);
-  }
-  VolumeHandle(const VolumeHandle&) = delete;
-  VolumeHandle& operator=(const VolumeHandle&) = delete;
-
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 // The device name of the volume mounted at root ("C:\" -> "\\.\C:"; a volume mounted in a
 // folder by its volume name without the trailing "\").
@@ -41,8 +24,10 @@ std::string VolumeDevice(const std::string& root) {
 StorageKind KindBySeekPenalty(const std::string& root) {
   const std::string device = VolumeDevice(root);
   if (device.empty()) return StorageKind::Unknown;
-  const VolumeHandle volume(device);
-  if (!volume.IsOpen()) return StorageKind::Unknown;
+  // No access asked: enough for a query of the device's properties, and granted to anyone.
+  const FileHandle volume(CreateFileA(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!volume.IsValid()) return StorageKind::Unknown;
   STORAGE_PROPERTY_QUERY query = {};
   query.PropertyId = StorageDeviceSeekPenaltyProperty;
   query.QueryType = PropertyStandardQuery;

@@ -17,6 +17,11 @@ void FaultInjector::BeforeOpening(const std::string& path, int n, std::function<
   rules_[path].beforeOpening[n] = std::move(action);
 }
 
+void FaultInjector::BeforeCreating(const std::string& path, std::function<void()> action) {
+  const std::lock_guard lock(mutex_);
+  rules_[path].beforeCreating = std::move(action);
+}
+
 void FaultInjector::BeforeListing(const std::string& folder, std::function<void()> action) {
   const std::lock_guard lock(mutex_);
   rules_[folder].beforeListing = std::move(action);
@@ -59,6 +64,16 @@ void FaultInjector::FailWriting(const std::string& path, uint32_t error) {
   rules_[path].writeError = error;
 }
 
+void FaultInjector::FailFlushing(const std::string& path, uint32_t error) {
+  const std::lock_guard lock(mutex_);
+  rules_[path].flushError = error;
+}
+
+void FaultInjector::FailReplacing(const std::string& path, uint32_t error) {
+  const std::lock_guard lock(mutex_);
+  rules_[path].replaceError = error;
+}
+
 int FaultInjector::Openings(const std::string& path) const {
   const std::lock_guard lock(mutex_);
   const auto found = rules_.find(path);
@@ -87,9 +102,17 @@ uint32_t FaultInjector::OpenForRead(const std::string& path) {
 }
 
 uint32_t FaultInjector::CreateForWrite(const std::string& path) {
-  const std::lock_guard lock(mutex_);
-  const Rules* rules = RulesFor(path);
-  return rules == nullptr ? 0 : rules->createError;
+  std::function<void()> action;
+  uint32_t error = 0;
+  {
+    const std::lock_guard lock(mutex_);
+    const Rules* rules = RulesFor(path);
+    if (rules == nullptr) return 0;
+    action = rules->beforeCreating;
+    error = rules->createError;
+  }
+  if (action) action();
+  return error;
 }
 
 uint32_t FaultInjector::ListFolder(const std::string& folder) {
@@ -135,6 +158,20 @@ uint32_t FaultInjector::Write(intptr_t file, uint32_t& count) {
     count = static_cast<uint32_t>(std::min<uint64_t>(count, rules->writableBytes - moved));
   moved += count;
   return 0;
+}
+
+uint32_t FaultInjector::Flush(intptr_t file) {
+  const std::lock_guard lock(mutex_);
+  const auto found = open_.find(file);
+  if (found == open_.end()) return 0;
+  const Rules* rules = RulesFor(found->second.path);
+  return rules == nullptr ? 0 : rules->flushError;
+}
+
+uint32_t FaultInjector::Replace(const std::string&, const std::string& path) {
+  const std::lock_guard lock(mutex_);
+  const Rules* rules = RulesFor(path);
+  return rules == nullptr ? 0 : rules->replaceError;
 }
 
 void FaultInjector::Opened(intptr_t file, const std::string& path) {
