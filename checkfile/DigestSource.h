@@ -26,6 +26,22 @@ class DigestSource {
   virtual void ExpectFiles(std::vector<std::string> paths) = 0;
   // The result code of HashFile with HASH_MD5 for the file, and on 0 its digest text.
   virtual int32_t Digest(const std::string& path, std::string& digestText) = 0;
+  // The task asks for nothing more: a source that reads ahead stops, and calls the willAsk of
+  // ExpectWalk no more.
+  virtual void EndPlan() {}
+};
+
+// Ends the source's plan on every way out of a scope: a task whose willAsk uses its own locals
+// holds one, declared after them, so that no thread calls willAsk once they are gone.
+class PlanScope {
+ public:
+  explicit PlanScope(DigestSource& digests) : digests_(digests) {}
+  ~PlanScope() { digests_.EndPlan(); }
+  PlanScope(const PlanScope&) = delete;
+  PlanScope& operator=(const PlanScope&) = delete;
+
+ private:
+  DigestSource& digests_;
 };
 
 // The answer every source gives for a file: HashFile with HASH_MD5 (the size first, then reads

@@ -74,7 +74,7 @@ ParallelDigests::~ParallelDigests() {
 void ParallelDigests::Shutdown() {
   {
     Lock lock(mutex_);
-    EndPlan(lock);
+    DropPlan(lock);
     ending_ = true;
   }
   workReady_.notify_all();
@@ -86,7 +86,7 @@ void ParallelDigests::Shutdown() {
 void ParallelDigests::ExpectWalk(const std::string& folder,
                                  std::function<bool(const std::string&)> willAsk) {
   Lock lock(mutex_);
-  EndPlan(lock);
+  DropPlan(lock);
   scoutWalking_ = true;
   scout_ = std::thread([this, folder, ask = std::move(willAsk)]() mutable {
     ScoutLoop(std::move(folder), std::move(ask));
@@ -95,7 +95,7 @@ void ParallelDigests::ExpectWalk(const std::string& folder,
 
 void ParallelDigests::ExpectFiles(std::vector<std::string> paths) {
   Lock lock(mutex_);
-  EndPlan(lock);
+  DropPlan(lock);
   files_ = std::move(paths);
   TopUp(window_);
 }
@@ -284,7 +284,12 @@ void ParallelDigests::WakeWorker() {
   if (idleWorkers_ > 0) workReady_.notify_one();
 }
 
-void ParallelDigests::EndPlan(Lock& lock) {
+void ParallelDigests::EndPlan() {
+  Lock lock(mutex_);
+  DropPlan(lock);
+}
+
+void ParallelDigests::DropPlan(Lock& lock) {
   if (scout_.joinable()) {
     scoutEnds_ = true;
     roomMade_.notify_all();

@@ -60,6 +60,7 @@ class ParallelDigests final : public DigestSource {
                   std::function<bool(const std::string& path)> willAsk = nullptr) override;
   void ExpectFiles(std::vector<std::string> paths) override;
   int32_t Digest(const std::string& path, std::string& digestText) override;
+  void EndPlan() override;
 
   size_t WindowSize() const { return window_; }
 
@@ -106,7 +107,7 @@ class ParallelDigests final : public DigestSource {
   void WaitFor(TaskWait what, Lock& lock);
   void WakeWorker();
   // Ends the plan: stops the scout and waits for it, drops the window.
-  void EndPlan(Lock& lock);
+  void DropPlan(Lock& lock);
 
   const unsigned jobs_;
   const size_t window_;

@@ -220,6 +220,7 @@ void RunUpdate(TaskWindow& window, DigestSource& digests) {
   const platform::FileTime walkStart = platform::CurrentFileTime();
   const UpdateRule rule(listed, checkfileTime);
   UpdateVisitor visitor(window, rule, digests);
+  const PlanScope plan(digests);  // the rule goes with this scope
   digests.ExpectWalk(folder, [&rule](const std::string& file) { return rule.WillDigest(file); });
   // A folder that cannot be listed at all gives no files, as it does to "Go!".
   WalkFolder(visitor, folder);

@@ -24,6 +24,7 @@ class DigestMeter final : public checkfile::DigestSource {
   }
   // The files a verification will test: their count is the whole of "n/m".
   void ExpectFiles(std::vector<std::string> paths) override;
+  void EndPlan() override { source_.EndPlan(); }
   int32_t Digest(const std::string& path, std::string& digestText) override;
 
   // "n/m files, r MB/s" once the task has said how many files it will ask for (check);

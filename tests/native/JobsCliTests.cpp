@@ -11,6 +11,7 @@
 #include "checkfile/CheckfileFormat.h"
 #include "checkfile/DigestSource.h"
 #include "platform/File.h"
+#include "platform/FileTime.h"
 #include "platform/Path.h"
 #include "tests/support/CheckfileSamples.h"
 #include "tests/support/ChildProcess.h"
@@ -73,44 +74,66 @@ struct FailingTree {
 TEST(VrtlyJobs, AnyNumberOfJobsPrintsTheSequentialOutputAndWritesTheSameEntries) {
   FailingTree tree;
   struct Case {
-    const char* command;
-    Lines jobs;  // the option as typed
+    std::string command;
+    Lines jobs;           // the option as typed
+    const char* failure;  // lines that start so show the tree's failures in the first run
+    long failures;        // at least so many of them
   };
   const Case cases[] = {
-      {"make", {"-j", "1"}},  {"make", {"-j2"}},          {"make", {"--jobs=8"}},
-      {"check", {"-j", "1"}}, {"check", {"--jobs", "2"}}, {"check", {"-j8"}},
+      {"make", {"-j", "1"}, "Could not open file", 1},
+      {"make", {"-j2"}, "", 0},
+      {"make", {"--jobs=8"}, "", 0},
+      {"check", {"-j", "1"}, "ERROR: ", 4},
+      {"check", {"--jobs", "2"}, "", 0},
+      {"check", {"-j8"}, "", 0},
+      {"update", {"-j", "1"}, "ADDED: ", 80 * 5},
+      {"update", {"-j2"}, "", 0},
+      {"update", {"--jobs=8"}, "", 0},
   };
   const std::string listing = tree.dir / "listing.MD5";
+  std::string updateBase;
   ProgramRun sequential;
   std::string sequentialEntries;
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.command) + " " + c.jobs.back());
-    const bool make = std::string(c.command) == "make";
+    SCOPED_TRACE(c.command + " " + c.jobs.back());
     const bool first = c.jobs.back() == "1";
-    if (make) fs::remove(tree.checkfile);
-    if (!make && first) {
+    if (c.command == "make") fs::remove(tree.checkfile);
+    if (c.command == "check" && first) {
       // What make wrote, then stored digests that do not match (one of a file listed twice),
       // the held file and a file that is not there.
       std::string extra;
       for (const char* name : {"d0005\\f0005", "d0006\\f0039", "d0003\\held", "d0007\\missing"})
         extra += std::string(32, '0') + "|" + name + "\r\n";
       WriteFile(listing, ReadFile(tree.checkfile) + extra);
+      // And for update: what make wrote without the folders d0010 to d0014.
+      for (const std::string& line : checkfile::SplitLines(ReadFile(tree.checkfile))) {
+        if (line.find("|d001") == std::string::npos || line.find("|d0015") != std::string::npos)
+          updateBase += line + "\r\n";
+      }
+    }
+    if (c.command == "update") {
+      // Every listed file counts as unchanged: the update reads only the five folders' files.
+      WriteFile(tree.checkfile, updateBase);
+      const int64_t hour = 3600 * platform::kFileTimeTicksPerSecond;
+      ASSERT_TRUE(platform::SetModificationTime(
+          tree.checkfile, platform::FileTime{platform::CurrentFileTime().Ticks + hour}));
     }
     Lines args = {c.command};
     args.insert(args.end(), c.jobs.begin(), c.jobs.end());
-    args.push_back(make ? tree.root : listing);
+    args.push_back(c.command == "check" ? listing : tree.root);
     const ProgramRun run = Vrtly(args);
     EXPECT_EQ(run.err, Lines{});
-    const std::string entries = make ? WithoutTimestamp(ReadFile(tree.checkfile)) : "";
+    const std::string entries =
+        c.command == "check" ? "" : WithoutTimestamp(ReadFile(tree.checkfile));
     if (first) {
       sequential = run;
       sequentialEntries = entries;
-      // Failures there are: the comparisons below mean something.
+      // Failures there are, and updates: the comparisons below mean something.
       EXPECT_EQ(run.exitCode, 1);
-      const std::string failure = make ? "Could not open file" : "ERROR: ";
-      EXPECT_GE(std::count_if(run.out.begin(), run.out.end(),
-                              [&](const std::string& line) { return line.rfind(failure, 0) == 0; }),
-                make ? 1 : 4);
+      EXPECT_GE(
+          std::count_if(run.out.begin(), run.out.end(),
+                        [&](const std::string& line) { return line.rfind(c.failure, 0) == 0; }),
+          c.failures);
       continue;
     }
     EXPECT_EQ(run.exitCode, sequential.exitCode);

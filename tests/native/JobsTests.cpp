@@ -18,7 +18,9 @@
 #include "checkfile/CheckfileFormat.h"
 #include "checkfile/ParallelDigests.h"
 #include "checkfile/Tasks.h"
+#include "checkfile/Update.h"
 #include "platform/File.h"
+#include "platform/FileTime.h"
 #include "platform/Path.h"
 #include "tests/support/CheckfileSamples.h"
 #include "tests/support/FaultInjector.h"
@@ -124,12 +126,19 @@ struct MixedTree {
   }
 
   // Arms the faults for one run and makes again what the last run's faults and changes undid.
-  void Arm(FaultInjector& faults) {
+  // An update starts from updateBase, with a time that makes every file it lists unchanged.
+  void Arm(FaultInjector& faults, bool forUpdate) {
     WriteFile(shrinking, Contents(13, 20));
     for (int n = 0; n < kFilesPerFolder; ++n)
       WriteFile(FileIn(kFolders - 1, n), Contents(kFolders - 1, n));
     fs::remove_all(dir.path() / "d38/new");
     fs::remove(checkfile);
+    if (forUpdate) {
+      WriteFile(checkfile, updateBase);
+      const int64_t hour = 3600 * platform::kFileTimeTicksPerSecond;
+      EXPECT_TRUE(platform::SetModificationTime(
+          checkfile, platform::FileTime{platform::CurrentFileTime().Ticks + hour}));
+    }
     faults.FailOpening(gone, testing_support::kFileNotFound);
     faults.BeforeOpening(shrinking, 2, [this] { fs::resize_file(shrinking, 10); });
     faults.FailReadingAfter(failing, 4096, testing_support::kReadFault);
@@ -148,6 +157,7 @@ struct MixedTree {
   const std::string root = dir.path().string();
   const std::string checkfile = platform::JoinPath(root, checkfile::kCheckfileName);
   const std::string listing = dir / "listing.MD5";
+  std::string updateBase;  // a checkfile that lists all but the files of d20 to d29
   const std::string gone = FileIn(7, 10);
   const std::string shrinking = FileIn(13, 20);
   const std::string failing = FileIn(21, 49);
@@ -155,7 +165,11 @@ struct MixedTree {
   platform::File holder;
 };
 
-enum class Task { Make, Check };
+enum class Task { Make, Check, Update };
+
+const char* NameOf(Task task) {
+  return task == Task::Make ? "make" : task == Task::Check ? "check" : "update";
+}
 
 // What happens while a task runs, at its n-th event processing.
 struct Happening {
@@ -171,7 +185,7 @@ struct TaskRun {
 
 TaskRun RunWithJobs(MixedTree& tree, Task task, unsigned jobs, const Happening& happening) {
   FaultInjector faults;  // installed before the source's threads start, removed after they end
-  tree.Arm(faults);
+  tree.Arm(faults, task == Task::Update);
   std::atomic<bool> stop{false};
   RecordingWindow window;
   size_t events = 0;
@@ -186,16 +200,18 @@ TaskRun RunWithJobs(MixedTree& tree, Task task, unsigned jobs, const Happening& 
   };
   {
     const std::unique_ptr<DigestSource> source = SourceFor(jobs, [&stop] { return stop.load(); });
+    window.selectedFolder = tree.root;
+    window.dialogFileName = tree.listing;
     if (task == Task::Make) {
-      window.selectedFolder = tree.root;
       checkfile::RunTask(window, checkfile::RunGeneration, *source);
-    } else {
-      window.dialogFileName = tree.listing;
+    } else if (task == Task::Check) {
       checkfile::RunTask(window, checkfile::RunVerification, *source);
+    } else {
+      checkfile::RunTask(window, checkfile::RunUpdate, *source);
     }
   }
   TaskRun run{window.Trace(), std::string()};
-  if (task == Task::Make && fs::exists(tree.checkfile))
+  if (task != Task::Check && fs::exists(tree.checkfile))
     run.written = WithoutTimestamp(ReadFile(tree.checkfile));
   return run;
 }
@@ -229,6 +245,9 @@ class JobsTasks : public ::testing::Test {
                              "d13\\f20.bin", "d21\\f49.bin", "d10\\held.txt", "d11\\missing.bin"})
       listing += std::string(32, '0') + "|" + name + "\r\n";
     WriteFile(tree_->listing, listing);
+    for (const std::string& line : checkfile::SplitLines(ReadFile(tree_->checkfile))) {
+      if (line.find("|d2") == std::string::npos) tree_->updateBase += line + "\r\n";
+    }
   }
   static void TearDownTestSuite() {
     delete tree_;
@@ -246,9 +265,9 @@ const Happening kHappenings[] = {
 };
 
 TEST_F(JobsTasks, AnyNumberOfJobsGivesTheSequentialLogStatusAndCheckfile) {
-  for (const Task task : {Task::Make, Task::Check}) {
+  for (const Task task : {Task::Make, Task::Check, Task::Update}) {
     for (const Happening& happening : kHappenings) {
-      SCOPED_TRACE(std::string(task == Task::Make ? "make, " : "check, ") + happening.name);
+      SCOPED_TRACE(std::string(NameOf(task)) + ", " + happening.name);
       const TaskRun sequential = RunWithJobs(*tree_, task, 1, happening);
       for (const unsigned jobs : {2u, 8u}) {
         SCOPED_TRACE(std::to_string(jobs) + " jobs");
@@ -281,6 +300,16 @@ TEST_F(JobsTasks, TheMixedTreeShowsItsFailures) {
   EXPECT_EQ(CountOf(checked, "log: OK: " + listed("d04/f04.bin")), 1u);  // and once not
   EXPECT_EQ(CountOf(checked, "log: ERROR: Could not read file (" + tree_->shrinking + ")"), 1u);
   EXPECT_EQ(CountOf(checked, "log: ERROR: Could not read file (" + tree_->failing + ")"), 1u);
+
+  // The update reads only what its checkfile does not list: the files of d20 to d29, less the
+  // one whose reading fails, and the listing beside the checkfile.
+  const Lines updated = RunWithJobs(*tree_, Task::Update, 2, nothing).trace;
+  const auto added = std::count_if(updated.begin(), updated.end(), [](const std::string& line) {
+    return line.rfind("log: ADDED: ", 0) == 0;
+  });
+  EXPECT_EQ(added, 10 * MixedTree::kFilesPerFolder - 1 + 1);
+  EXPECT_EQ(CountOf(updated, "log: ADDED: " + tree_->listing), 1u);
+  EXPECT_EQ(CountOf(updated, "log: Could not read file"), 2u);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -417,6 +446,26 @@ TEST(ParallelDigests, ReadsEachFileOnceWhenTheTaskAsksBeforeTheScoutPlannedIt) {
     for (int n = 0; n < PlanTree::kFiles; ++n)
       EXPECT_EQ(faults.Openings(tree.Path(n)), 4) << tree.Path(n);
   }
+}
+
+// The update hands ExpectWalk a willAsk that uses its own locals, and ends the plan before they
+// go: the scout, still walking, must not call willAsk after that.
+TEST(ParallelDigests, AfterThePlanEndsTheWalksQuestionIsNotAskedAgain) {
+  PlanTree tree;
+  std::atomic<int> asked{0};
+  ParallelDigests source(2);
+  source.ExpectWalk(tree.root, [&asked](const std::string&) {
+    ++asked;
+    std::this_thread::sleep_for(20ms);  // a walk that takes its time
+    return true;
+  });
+  ExpectSameAnswer(source, tree.Path(0));
+  source.EndPlan();
+  const int askedWhenEnded = asked;
+  EXPECT_LT(askedWhenEnded, PlanTree::kFiles);
+  LetThreadsSettle();
+  EXPECT_EQ(asked, askedWhenEnded);
+  ExpectSameAnswer(source, tree.Path(1));  // asked after the end: read on request
 }
 
 TEST(ParallelDigests, APlanGivenAgainReplacesTheOneBefore) {
