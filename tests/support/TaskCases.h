@@ -67,10 +67,13 @@ inline void ExpectWalk(const WalkCase& c) {
 // "Open Checkfile..." on the checkfile c.MD5 of the tree: the line each entry gives (paths in
 // braces lie in the tree) and the counts of the summary after them.
 struct CheckCase {
+  struct Counts {
+    size_t tested, notTested, mismatched;
+  };
   const char* what;
   FileList files;
   Lines results;
-  size_t tested, notTested, mismatched;
+  Counts summary;
   std::function<void(Scene&)> arrange = {};
 };
 
@@ -85,7 +88,7 @@ inline void ExpectCheck(const CheckCase& c) {
 
   Lines log = {"Testing MD5 sums in " + (scene.dir / "c.MD5")};
   Append(log, InDir(scene.dir, c.results));
-  Append(log, Summary(c.tested, c.notTested, c.mismatched));
+  Append(log, Summary(c.summary.tested, c.summary.notTested, c.summary.mismatched));
   EXPECT_EQ(window.log, log);
   EXPECT_EQ(window.status, window.banner);
   // Each entry line, and no other line, shows the status, lets the events through and tests
