@@ -4,7 +4,9 @@
 // they make the real change (delete, truncate, extend) and let the system call meet it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include "tests/support/CheckfileSamples.h"
 #include "tests/support/FaultInjector.h"
 #include "tests/support/RecordingWindow.h"
+#include "tests/support/TaskCases.h"
 #include "tests/support/TestFiles.h"
 
 using namespace digest;  // the library under test
@@ -24,28 +27,21 @@ using namespace digest;  // the library under test
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::DigestOf;
+using testing_support::Entry;
 using testing_support::ErrorOf;
 using testing_support::FaultInjector;
 using testing_support::kDigestA;
 using testing_support::kDigestAbc;
-using testing_support::kVersionHeaderLine;
+using testing_support::kReadFault;
+using testing_support::Lines;
 using testing_support::PatternBytes;
 using testing_support::ReadFile;
 using testing_support::RecordingWindow;
+using testing_support::Scene;
+using testing_support::Tail;
 using testing_support::TempDir;
-using testing_support::WithoutTimestamp;
 using testing_support::WriteFile;
-using Lines = std::vector<std::string>;
-using Op = RecordingWindow::Op;
-
-std::string DigestOf(const std::string& bytes) {
-  HashContext context;
-  HashInit(&context, HASH_MD5);
-  HashUpdate(&context, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  std::string text;
-  HashFinal(&context, text);
-  return text;
-}
 
 void Truncate(const std::string& path, uintmax_t size) {
   fs::resize_file(path, size);
@@ -55,49 +51,54 @@ void AppendTo(const std::string& path, const std::string& bytes) {
   WriteFile(path, ReadFile(path) + bytes);
 }
 
-// The checkfile without its second (timestamp) line.
-Lines Tail(const Lines& lines, size_t count) {
-  return Lines(lines.end() - static_cast<std::ptrdiff_t>(std::min(count, lines.size())),
-               lines.end());
-}
-
-TEST(HashFileFaults, AFileThatChangesBetweenTheSizeQueryAndTheReading) {
-  TempDir dir;
+// A file of 10,000 bytes whose reading meets a fault, and what HashFile makes of it: a failure
+// leaves the digest text as it was, a success digests the bytes first found.
+TEST(HashFileFaults, AFileThatChangesOrFailsWhileItIsReadIsAFailureOrItsFirstBytes) {
+  const struct {
+    const char* what;
+    std::function<void(FaultInjector&, const std::string& path)> arrange;
+    int32_t result;
+    int openings;  // for its size, then to read it
+  } cases[] = {
+      {"gone before the size query",
+       [](FaultInjector& f, const std::string& p) {
+         f.BeforeOpening(p, 1, [p] { fs::remove(p); });
+       },
+       HASH_OPEN_FAILED, 1},
+      {"gone after the size query",
+       [](FaultInjector& f, const std::string& p) {
+         f.BeforeOpening(p, 2, [p] { fs::remove(p); });
+       },
+       HASH_READ_FAILED, 2},
+      {"shrunk after the size query",
+       [](FaultInjector& f, const std::string& p) {
+         f.BeforeOpening(p, 2, [p] { Truncate(p, 5000); });
+       },
+       HASH_READ_FAILED, 2},
+      {"a read error halfway",
+       [](FaultInjector& f, const std::string& p) { f.FailReadingAfter(p, 4096, kReadFault); },
+       HASH_READ_FAILED, 2},
+      {"grown after the size query: digested over the size first found",
+       [](FaultInjector& f, const std::string& p) {
+         f.BeforeOpening(p, 2, [p] { AppendTo(p, "more bytes"); });
+       },
+       HASH_OK, 2},
+      {"short reads", [](FaultInjector& f, const std::string& p) { f.ShortReads(p, 7); }, HASH_OK,
+       2},
+  };
   const std::string bytes = PatternBytes(10000);
-  const std::string vanishes = dir / "vanishes", gone = dir / "gone", shrinks = dir / "shrinks",
-                    grows = dir / "grows";
-  for (const std::string& path : {vanishes, gone, shrinks, grows})
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string path = dir / "f";
     WriteFile(path, bytes);
-  FaultInjector faults;
-  faults.BeforeOpening(gone, 1, [&] { fs::remove(gone); });          // before the size query
-  faults.BeforeOpening(vanishes, 2, [&] { fs::remove(vanishes); });  // after it
-  faults.BeforeOpening(shrinks, 2, [&] { Truncate(shrinks, 5000); });
-  faults.BeforeOpening(grows, 2, [&] { AppendTo(grows, "more bytes"); });
-
-  std::string text = "kept";
-  EXPECT_EQ(HashFile(HASH_MD5, gone, text), HASH_OPEN_FAILED);
-  EXPECT_EQ(HashFile(HASH_MD5, vanishes, text), HASH_READ_FAILED);
-  EXPECT_EQ(HashFile(HASH_MD5, shrinks, text), HASH_READ_FAILED);
-  EXPECT_EQ(text, "kept");
-  EXPECT_EQ(HashFile(HASH_MD5, grows, text), HASH_OK);
-  EXPECT_EQ(text, DigestOf(bytes));  // over the size first found
-  EXPECT_EQ(faults.Openings(grows), 2);
-}
-
-TEST(HashFileFaults, AReadErrorHalfwayIsAReadFailureAndShortReadsAreNone) {
-  TempDir dir;
-  const std::string bytes = PatternBytes(10000);
-  const std::string bad = dir / "bad sector", slow = dir / "slow";
-  WriteFile(bad, bytes);
-  WriteFile(slow, bytes);
-  FaultInjector faults;
-  faults.FailReadingAfter(bad, 4096, testing_support::kReadFault);
-  faults.ShortReads(slow, 7);
-  std::string text = "kept";
-  EXPECT_EQ(HashFile(HASH_MD5, bad, text), HASH_READ_FAILED);
-  EXPECT_EQ(text, "kept");
-  EXPECT_EQ(HashFile(HASH_MD5, slow, text), HASH_OK);
-  EXPECT_EQ(text, DigestOf(bytes));
+    FaultInjector faults;
+    c.arrange(faults, path);
+    std::string text = "kept";
+    EXPECT_EQ(HashFile(HASH_MD5, path, text), c.result);
+    EXPECT_EQ(text, c.result == HASH_OK ? DigestOf(bytes) : "kept");
+    EXPECT_EQ(faults.Openings(path), c.openings);
+  }
 }
 
 // A checkfile that cannot be read to its end is not tested at all: testing the part that was
@@ -115,75 +116,60 @@ TEST(CheckfileReaderFaults, AReadErrorHalfwayEndsTheLoadAndShortReadsChangeNothi
   FaultInjector faults;
   faults.ShortReads(path, 5);
   EXPECT_EQ(checkfile::LoadCheckfileLines(path), whole);
-  faults.FailReadingAfter(path, 4096, testing_support::kReadFault);
+  faults.FailReadingAfter(path, 4096, kReadFault);
   EXPECT_EQ(ErrorOf([&] { checkfile::LoadCheckfileLines(path); }), "Stream read error");
 }
 
 // a.txt stays, b.txt vanishes after the walk found it, c.txt shrinks after its size was taken,
 // d.txt grows then, e.txt fails to read halfway.
-struct RacingTree {
-  TempDir dir;
-  std::string e = PatternBytes(9000);
-  RacingTree() {
-    WriteFile(dir / "a.txt", "a");
-    WriteFile(dir / "b.txt", "b");
-    WriteFile(dir / "c.txt", std::string(6000, 'c'));
-    WriteFile(dir / "d.txt", "abc");
-    WriteFile(dir / "e.txt", e);
-  }
-  void Race(FaultInjector& faults) {
-    faults.BeforeOpening(dir / "b.txt", 1, [this] { fs::remove(dir / "b.txt"); });
-    faults.BeforeOpening(dir / "c.txt", 2, [this] { Truncate(dir / "c.txt", 10); });
-    faults.BeforeOpening(dir / "d.txt", 2, [this] { AppendTo(dir / "d.txt", "def"); });
-    faults.FailReadingAfter(dir / "e.txt", 4096, testing_support::kReadFault);
-  }
-};
+const std::string kE = PatternBytes(9000);
+const testing_support::FileList kRacingTree = {{"a.txt", "a"},
+                                               {"b.txt", "b"},
+                                               {"c.txt", std::string(6000, 'c')},
+                                               {"d.txt", "abc"},
+                                               {"e.txt", kE}};
+
+void Race(Scene& s) {
+  const std::string b = s.dir / "b.txt", c = s.dir / "c.txt", d = s.dir / "d.txt";
+  s.faults.BeforeOpening(b, 1, [b] { fs::remove(b); });
+  s.faults.BeforeOpening(c, 2, [c] { Truncate(c, 10); });
+  s.faults.BeforeOpening(d, 2, [d] { AppendTo(d, "def"); });
+  s.faults.FailReadingAfter(s.dir / "e.txt", 4096, kReadFault);
+}
 
 TEST(GenerationFaults, FilesThatVanishShrinkGrowOrFailAreLoggedAndLeftOutOrDigestedAsFound) {
-  RacingTree tree;
-  FaultInjector faults;
-  tree.Race(faults);
-  RecordingWindow window;
-  window.selectedFolder = tree.dir.path().string();
-  checkfile::RunTask(window, checkfile::RunGeneration);
-
-  const std::string checkfilePath = tree.dir / "VRTLY-sums.MD5";
-  EXPECT_EQ(window.log,
-            (Lines{"File: a.txt", "File: b.txt", "Could not open file", "File: c.txt",
-                   "Could not read file", "File: d.txt", "File: e.txt", "Could not read file",
-                   "Operation complete.  Check file saved to " + checkfilePath}));
-  EXPECT_EQ(WithoutTimestamp(ReadFile(checkfilePath)),
-            std::string(kVersionHeaderLine) + kDigestA + "|a.txt\r\n" + kDigestAbc + "|d.txt\r\n");
-  const Lines trace = window.Trace();
-  const std::string root = tree.dir.path().string();
-  // After a, b and c the count is 1; after d and e it is 2.
-  EXPECT_EQ(
-      std::count(trace.begin(), trace.end(), "status: 1 files processed.\nWorking in " + root), 3);
-  EXPECT_EQ(
-      std::count(trace.begin(), trace.end(), "status: 2 files processed.\nWorking in " + root), 2);
+  testing_support::ExpectWalk(
+      {"a racing tree",
+       kRacingTree,
+       {"File: a.txt", "File: b.txt", "Could not open file", "File: c.txt", "Could not read file",
+        "File: d.txt", "File: e.txt", "Could not read file"},
+       Entry(kDigestA, "a.txt") + Entry(kDigestAbc, "d.txt"),
+       Race,
+       [](Scene& s, RecordingWindow& window) {
+         const Lines trace = window.Trace();
+         const std::string root = s.dir.path().string();
+         // After a, b and c the count is 1; after d and e it is 2.
+         EXPECT_EQ(std::count(trace.begin(), trace.end(),
+                              "status: " + testing_support::Progress(1, root)),
+                   3);
+         EXPECT_EQ(std::count(trace.begin(), trace.end(),
+                              "status: " + testing_support::Progress(2, root)),
+                   2);
+       }});
 }
 
 TEST(VerificationFaults, FilesThatVanishShrinkGrowOrFailAreEachReportedAndCounted) {
-  RacingTree tree;
-  const std::string listing = std::string(kDigestA) + "|a.txt\r\n" + DigestOf("b") + "|b.txt\r\n" +
-                              DigestOf(std::string(6000, 'c')) + "|c.txt\r\n" + kDigestAbc +
-                              "|d.txt\r\n" + DigestOf(tree.e) + "|e.txt\r\n";
-  WriteFile(tree.dir / "c.MD5", listing);
-  FaultInjector faults;
-  tree.Race(faults);
-  RecordingWindow window;
-  window.dialogFileName = tree.dir / "c.MD5";
-  checkfile::RunTask(window, checkfile::RunVerification);
-
-  EXPECT_EQ(window.log,
-            (Lines{"Testing MD5 sums in " + (tree.dir / "c.MD5"), "OK: " + (tree.dir / "a.txt"),
-                   "ERROR: Could not open file (" + (tree.dir / "b.txt") + ")",
-                   "ERROR: Could not read file (" + (tree.dir / "c.txt") + ")",
-                   "OK: " + (tree.dir / "d.txt"),
-                   "ERROR: Could not read file (" + (tree.dir / "e.txt") + ")",
-                   "Operation complete.", "", "2 files tested.",
-                   "3 files could not be tested. Either they could not be opened or "
-                   "were not there."}));
+  testing_support::FileList tree = kRacingTree;
+  tree.push_back({"c.MD5", Entry(kDigestA, "a.txt") + Entry(DigestOf("b"), "b.txt") +
+                               Entry(DigestOf(std::string(6000, 'c')), "c.txt") +
+                               Entry(kDigestAbc, "d.txt") + Entry(DigestOf(kE), "e.txt")});
+  testing_support::ExpectCheck({"a racing tree",
+                                tree,
+                                {"OK: {a.txt}", "ERROR: Could not open file ({b.txt})",
+                                 "ERROR: Could not read file ({c.txt})", "OK: {d.txt}",
+                                 "ERROR: Could not read file ({e.txt})"},
+                                {2, 3, 0},
+                                Race});
 }
 
 TEST(GenerationFaults, AShortWriteOfTheCheckfileShowsTheErrorAndKeepsThePreviousOne) {
@@ -243,7 +229,7 @@ TEST(VerificationFaults, ACheckfileThatFailsToReadHalfwayTestsNothingAndShowsThe
   const std::string path = dir / "c.MD5";
   WriteFile(path, text);
   FaultInjector faults;
-  faults.FailReadingAfter(path, 4096, testing_support::kReadFault);
+  faults.FailReadingAfter(path, 4096, kReadFault);
   RecordingWindow window;
   window.log = {"the previous task's log"};
   window.status = "the previous status";
