@@ -65,14 +65,14 @@ std::string NotOpened(const std::string& name) {
   return "ERROR: Could not open file ({" + name + "})";
 }
 
+#ifndef _WIN32
+
 Lines Joined(std::initializer_list<Lines> parts) {
   Lines lines;
   for (const Lines& part : parts)
     testing_support::Append(lines, part);
   return lines;
 }
-
-#ifndef _WIN32
 
 // A character device: a node with /dev/null's numbers where the system lets us make one (root,
 // no restriction on the file system), else a link to /dev/null itself.
