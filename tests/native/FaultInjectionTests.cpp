@@ -43,6 +43,8 @@ using testing_support::Tail;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
+constexpr char kPrevious[] = "; the previous checkfile\r\n";
+
 void Truncate(const std::string& path, uintmax_t size) {
   fs::resize_file(path, size);
 }
@@ -172,52 +174,53 @@ TEST(VerificationFaults, FilesThatVanishShrinkGrowOrFailAreEachReportedAndCounte
                                 Race});
 }
 
-TEST(GenerationFaults, AShortWriteOfTheCheckfileShowsTheErrorAndKeepsThePreviousOne) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "a");
-  const std::string path = dir / "VRTLY-sums.MD5";
-  WriteFile(path, "; the previous checkfile\r\n");
-  FaultInjector faults;
-  faults.LimitWriting(dir / checkfile::kTemporaryCheckfileName, 60);  // the entry does not fit
-  RecordingWindow window;
-  window.selectedFolder = dir.path().string();
-  checkfile::RunTask(window, checkfile::RunGeneration);
+// The walk went well but the checkfile cannot be written: the error box says why, after the
+// window has returned to idle, and the log and the previous checkfile stay as they were.
+TEST(GenerationFaults, ACheckfileThatCannotBeWrittenShowsTheErrorAndKeepsThePreviousOne) {
+  const std::string accessDenied = platform::SystemErrorText(testing_support::kAccessDenied);
+  const struct {
+    const char* what;
+    std::function<void(Scene&)> arrange;
+    std::string error;  // paths in braces lie in the tree; "..." ends a text the system words
+  } cases[] = {
+      {"a short write: the entry does not fit",
+       [](Scene& s) { s.faults.LimitWriting(s.dir / checkfile::kTemporaryCheckfileName, 60); },
+       "Stream write error"},
+      {"the checkfile cannot be created",
+       [](Scene& s) {
+         s.faults.FailCreating(s.dir / checkfile::kCheckfileName, testing_support::kAccessDenied);
+       },
+       "Cannot create file \"{VRTLY-sums.MD5}\". " + accessDenied},
+      {"another reader holds the previous checkfile",
+       [](Scene& s) {
+         s.held = platform::File::OpenForRead(s.dir / checkfile::kCheckfileName);
+         ASSERT_TRUE(s.held.IsOpen());
+       },
+       "Cannot create file \"{VRTLY-sums.MD5}\". ..."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scene scene;
+    testing_support::WriteFiles(scene.dir, {{"a.txt", "a"}, {"VRTLY-sums.MD5", kPrevious}});
+    c.arrange(scene);
+    RecordingWindow window;
+    testing_support::Generate(window, scene.dir.path().string());
+    scene.held.Close();
 
-  EXPECT_EQ(Tail(window.Trace(), 5),
-            (Lines{"status: Generating check file...", "status shown", "events", "state: idle",
-                   "error box: Stream write error"}));
-  EXPECT_EQ(window.log, Lines{"File: a.txt"});
-  EXPECT_EQ(window.status, "Generating check file...");
-  EXPECT_EQ(ReadFile(path), "; the previous checkfile\r\n");
-  EXPECT_FALSE(fs::exists(dir / checkfile::kTemporaryCheckfileName));
-}
-
-TEST(GenerationFaults, ACheckfileThatCannotBeCreatedLeavesThePreviousOneUntouched) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "a");
-  const std::string path = dir / "VRTLY-sums.MD5";
-  WriteFile(path, "; the previous checkfile\r\n");
-  RecordingWindow window;
-  window.selectedFolder = dir.path().string();
-  {
-    FaultInjector faults;
-    faults.FailCreating(path, testing_support::kAccessDenied);
-    checkfile::RunTask(window, checkfile::RunGeneration);
+    const Lines trace = window.Trace();
+    EXPECT_EQ(Tail(Lines(trace.begin(), trace.end() - 1), 4),
+              (Lines{"status: Generating check file...", "status shown", "events", "state: idle"}));
+    const std::string error = "error box: " + testing_support::InDir(scene.dir, c.error);
+    if (error.ends_with("...")) {
+      EXPECT_EQ(trace.back().rfind(error.substr(0, error.size() - 3), 0), 0u) << trace.back();
+    } else {
+      EXPECT_EQ(trace.back(), error);
+    }
+    EXPECT_EQ(window.log, Lines{"File: a.txt"});
+    EXPECT_EQ(window.status, "Generating check file...");
+    EXPECT_EQ(ReadFile(scene.dir / checkfile::kCheckfileName), kPrevious);
+    EXPECT_FALSE(fs::exists(scene.dir / checkfile::kTemporaryCheckfileName));
   }
-  EXPECT_EQ(window.Trace().back(), "error box: Cannot create file \"" + path + "\". " +
-                                       platform::SystemErrorText(testing_support::kAccessDenied));
-  EXPECT_EQ(window.log, Lines{"File: a.txt"});
-  EXPECT_EQ(ReadFile(path), "; the previous checkfile\r\n");
-
-  // The same with the previous checkfile really in use: another reader holds it.
-  platform::File reader = platform::File::OpenForRead(path);
-  ASSERT_TRUE(reader.IsOpen());
-  window.ForgetCalls();
-  checkfile::RunTask(window, checkfile::RunGeneration);
-  EXPECT_EQ(window.Trace().back().rfind("error box: Cannot create file \"" + path + "\". ", 0), 0u)
-      << window.Trace().back();
-  reader.Close();
-  EXPECT_EQ(ReadFile(path), "; the previous checkfile\r\n");
 }
 
 TEST(VerificationFaults, ACheckfileThatFailsToReadHalfwayTestsNothingAndShowsTheError) {
