@@ -61,18 +61,13 @@ std::string EntriesOfA(const Lines& names) {
   return entries;
 }
 
+constexpr char kCannotOpen[] = "Could not open file";
+
 std::string NotOpened(const std::string& name) {
   return "ERROR: Could not open file ({" + name + "})";
 }
 
 #ifndef _WIN32
-
-Lines Joined(std::initializer_list<Lines> parts) {
-  Lines lines;
-  for (const Lines& part : parts)
-    testing_support::Append(lines, part);
-  return lines;
-}
 
 // A character device: a node with /dev/null's numbers where the system lets us make one (root,
 // no restriction on the file system), else a link to /dev/null itself.
@@ -96,8 +91,6 @@ void MakeSocket(const std::string& path) {
 
 // Beside a.txt and sub/b.txt: a FIFO, a device, a socket, a dangling link, a link to itself,
 // two links to each other, and a link from the subfolder back to the top.
-const Lines kSpecialEntries = {"dangling", "device", "fifo", "ring1", "ring2", "self", "socket"};
-
 void MakeSpecialTree(Scene& s) {
   const TempDir& dir = s.dir;
   WriteFile(dir / "a.txt", "a");
@@ -110,20 +103,6 @@ void MakeSpecialTree(Scene& s) {
   EXPECT_EQ(symlink("ring2", (dir / "ring1").c_str()), 0);
   EXPECT_EQ(symlink("ring1", (dir / "ring2").c_str()), 0);
   EXPECT_EQ(symlink(dir.path().c_str(), (dir / "sub/up").c_str()), 0);
-}
-
-Lines SpecialEntriesWalked() {
-  Lines log;
-  for (const std::string& name : kSpecialEntries)
-    testing_support::Append(log, {"File: " + name, "Could not open file"});
-  return log;
-}
-
-Lines SpecialEntriesNotOpened() {
-  Lines results;
-  for (const std::string& name : kSpecialEntries)
-    results.push_back(NotOpened(name));
-  return results;
 }
 
 #endif
@@ -169,9 +148,10 @@ TEST(BadMedia, TheWalkSaysWhatItCouldNotListOrOpenAndGoesOn) {
 #ifndef _WIN32
       {"special entries and broken links are reported, never block and never loop",
        {},
-       Joined({{"File: a.txt"},
-               SpecialEntriesWalked(),
-               {"Folder: {sub}", "File: b.txt", "Folder: {sub/up}", checkfile::kLinkLoopText}}),
+       {"File: a.txt", "File: dangling", kCannotOpen, "File: device", kCannotOpen, "File: fifo",
+        kCannotOpen, "File: ring1", kCannotOpen, "File: ring2", kCannotOpen, "File: self",
+        kCannotOpen, "File: socket", kCannotOpen, "Folder: {sub}", "File: b.txt",
+        "Folder: {sub/up}", checkfile::kLinkLoopText},
        EntriesOfA({"a.txt", "sub\\b.txt"}),
        MakeSpecialTree},
 #endif
@@ -196,10 +176,11 @@ TEST(BadMedia, TheCheckReportsEveryListedFileItCannotOpenAndCountsIt) {
        [](Scene& s) { s.Hold("held.txt"); }},
 #ifndef _WIN32
       {"special entries and broken links are reported without blocking",
-       {{"c.MD5", EntriesOfA(Joined({{"a.txt"}, kSpecialEntries, {"sub\\up\\sub\\up\\a.txt"}}))}},
-       Joined({{"OK: {a.txt}"},
-               SpecialEntriesNotOpened(),
-               {"OK: {sub/up/sub/up/a.txt}"}}),  // through the loop, once
+       {{"c.MD5", EntriesOfA({"a.txt", "dangling", "device", "fifo", "ring1", "ring2", "self",
+                              "socket", "sub\\up\\sub\\up\\a.txt"})}},  // through the loop, once
+       {"OK: {a.txt}", NotOpened("dangling"), NotOpened("device"), NotOpened("fifo"),
+        NotOpened("ring1"), NotOpened("ring2"), NotOpened("self"), NotOpened("socket"),
+        "OK: {sub/up/sub/up/a.txt}"},
        {2, 7, 0},
        MakeSpecialTree},
 #endif
@@ -291,7 +272,7 @@ void ExpectedWalk(const DeepChain& chain, const std::string& top, const std::str
   const std::string file = JoinPath(folder, chain.fileName);
   log.push_back("File: " + chain.fileName);
   if (file.size() >= PATH_MAX) {
-    log.push_back("Could not open file");
+    log.push_back(kCannotOpen);
   } else {
     entries = std::string(kDigestA) + "|" + platform::ToStoredPath(file.substr(top.size() + 1)) +
               "\r\n" + entries;
@@ -316,7 +297,7 @@ TEST(BadMediaPosix, PathsOfPathMaxOrMoreAreReportedAndTheWalkGoesOn) {
   expected.push_back(testing_support::SavedTo(top));
   EXPECT_EQ(window.log, expected);
   EXPECT_EQ(std::count(expected.begin(), expected.end(), checkfile::kCannotListFolderText), 1);
-  EXPECT_EQ(std::count(expected.begin(), expected.end(), "Could not open file"), 1);
+  EXPECT_EQ(std::count(expected.begin(), expected.end(), kCannotOpen), 1);
   EXPECT_EQ(WithoutTimestamp(ReadFile(JoinPath(top, "VRTLY-sums.MD5"))),
             std::string(kVersionHeaderLine) + inWalkOrder);
 }
