@@ -18,6 +18,7 @@
 #include "tests/support/Mounts.h"
 #endif
 #include "tests/support/RecordingWindow.h"
+#include "tests/support/TaskCases.h"
 #include "tests/support/TestFiles.h"
 
 #ifdef _WIN32
@@ -32,7 +33,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_support::ErrorOf;
-using testing_support::FaultInjector;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
@@ -52,15 +52,12 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 }
 
 // One folder with a previous checkfile, and what a failing replacement may hold meanwhile.
-struct Scene {
-  TempDir dir;
+struct Scene : testing_support::Scene {
   const std::string checkfile = dir / checkfile::kCheckfileName;
   const std::string temporary = dir / checkfile::kTemporaryCheckfileName;
-  FaultInjector faults;
   // Takes hold of a file the way another program would, after the snapshot (a file held
   // without sharing cannot be read for it); true when it holds it.
   std::function<bool()> hold;
-  platform::File holder;
 };
 
 struct ReplacementFailure {
@@ -92,9 +89,9 @@ const ReplacementFailure kFailures[] = {
     {"another handle holds the checkfile",
      [](Scene& s) {
        s.hold = [&s] {
-         s.holder = platform::File::CreateForWrite(s.checkfile);
+         s.held = platform::File::CreateForWrite(s.checkfile);
          uint32_t done = 0;
-         return s.holder.Write(kPrevious, sizeof kPrevious - 1, done);
+         return s.held.Write(kPrevious, sizeof kPrevious - 1, done);
        };
      },
      "", 0},
@@ -108,8 +105,8 @@ const ReplacementFailure kFailures[] = {
      [](Scene& s) {
        WriteFile(s.temporary, "");
        s.hold = [&s] {
-         s.holder = platform::File::CreateTemporary(s.temporary);
-         return s.holder.IsOpen();
+         s.held = platform::File::CreateTemporary(s.temporary);
+         return s.held.IsOpen();
        };
      },
      "", 0},
@@ -128,7 +125,7 @@ TEST(CheckfileReplacement, EveryFailureKeepsThePreviousCheckfileAndLeavesNoTempo
     }
     const std::string message = ErrorOf(
         [&] { checkfile::WriteCheckfile(scene.checkfile, std::string(5000, 'x') + "\r\n"); });
-    scene.holder.Close();
+    scene.held.Close();
     if (!failure.error.empty()) {
       EXPECT_EQ(message, failure.error);
     } else if (failure.systemError != 0) {
