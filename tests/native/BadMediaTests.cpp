@@ -35,23 +35,9 @@
 
 namespace {
 
+using namespace testing_support;  // the test support: files, samples, windows, faults
 namespace fs = std::filesystem;
 using platform::JoinPath;
-using testing_support::CheckCase;
-using testing_support::Entry;
-using testing_support::Generate;
-using testing_support::kDigestA;
-using testing_support::kDotEntries;
-using testing_support::kReadFault;
-using testing_support::kVersionHeaderLine;
-using testing_support::Lines;
-using testing_support::ReadFile;
-using testing_support::RecordingWindow;
-using testing_support::Scene;
-using testing_support::TempDir;
-using testing_support::WalkCase;
-using testing_support::WithoutTimestamp;
-using testing_support::WriteFile;
 
 // An entry line with the digest of "a" for each name.
 std::string EntriesOfA(const Lines& names) {
@@ -108,11 +94,11 @@ void MakeSpecialTree(Scene& s) {
 #endif
 
 TEST(BadMedia, TheWalkSaysWhatItCouldNotListOrOpenAndGoesOn) {
-  testing_support::FileList sixFiles;
+  FileList sixFiles;
   for (const char* name : {"a.txt", "b.txt", "c.txt", "sub/d.txt", "sub/e.txt", "z.txt"})
     sixFiles.push_back({name, "a"});
   // The same files as a second run finds them, after a first run has saved its checkfile.
-  testing_support::FileList sixFilesAndACheckfile = sixFiles;
+  FileList sixFilesAndACheckfile = sixFiles;
   sixFilesAndACheckfile.push_back({checkfile::kCheckfileName, "; the first run's\r\n"});
   const WalkCase cases[] = {
       // The walk lists a folder's entries, then goes into each subfolder in turn: another
@@ -157,7 +143,7 @@ TEST(BadMedia, TheWalkSaysWhatItCouldNotListOrOpenAndGoesOn) {
 #endif
   };
   for (const WalkCase& c : cases)
-    testing_support::ExpectWalk(c);
+    ExpectWalk(c);
 }
 
 TEST(BadMedia, TheCheckReportsEveryListedFileItCannotOpenAndCountsIt) {
@@ -186,7 +172,7 @@ TEST(BadMedia, TheCheckReportsEveryListedFileItCannotOpenAndCountsIt) {
 #endif
   };
   for (const CheckCase& c : cases)
-    testing_support::ExpectCheck(c);
+    ExpectCheck(c);
 }
 
 #ifndef _WIN32
@@ -197,20 +183,20 @@ TEST(BadMedia, TheCheckReportsEveryListedFileItCannotOpenAndCountsIt) {
 TEST(BadMediaPosix, AFileSystemBelowAnotherIsWalkedAndABindMountLoopIsNot) {
   TempDir dir;
   const std::string outer = dir / "outer", inner = dir / "outer/inner";
-  testing_support::Mount outerDisc = testing_support::Mount::Tmpfs(outer);
-  if (!outerDisc.Mounted()) GTEST_SKIP() << testing_support::kCannotMount;
-  testing_support::Mount innerDisc = testing_support::Mount::Tmpfs(inner);
+  Mount outerDisc = Mount::Tmpfs(outer);
+  if (!outerDisc.Mounted()) GTEST_SKIP() << kCannotMount;
+  Mount innerDisc = Mount::Tmpfs(inner);
   ASSERT_TRUE(innerDisc.Mounted());
   WriteFile(dir / "outer/a.txt", "a");
   WriteFile(dir / "outer/inner/b.txt", "a");
-  testing_support::Mount loop = testing_support::Mount::Bind(outer, dir / "outer/inner/again");
+  Mount loop = Mount::Bind(outer, dir / "outer/inner/again");
   ASSERT_TRUE(loop.Mounted());
 
   RecordingWindow window;
   Generate(window, outer);
   EXPECT_EQ(window.log,
             (Lines{"File: a.txt", "Folder: " + inner, "Folder: " + (dir / "outer/inner/again"),
-                   checkfile::kLinkLoopText, "File: b.txt", testing_support::SavedTo(outer)}));
+                   checkfile::kLinkLoopText, "File: b.txt", SavedTo(outer)}));
 }
 
 // A chain of folders deeper than PATH_MAX, each level holding one file and the next folder;
@@ -294,7 +280,7 @@ TEST(BadMediaPosix, PathsOfPathMaxOrMoreAreReportedAndTheWalkGoesOn) {
   std::string inWalkOrder;
   for (const std::string& line : checkfile::SplitLines(entries))
     inWalkOrder = line + "\r\n" + inWalkOrder;
-  expected.push_back(testing_support::SavedTo(top));
+  expected.push_back(SavedTo(top));
   EXPECT_EQ(window.log, expected);
   EXPECT_EQ(std::count(expected.begin(), expected.end(), checkfile::kCannotListFolderText), 1);
   EXPECT_EQ(std::count(expected.begin(), expected.end(), kCannotOpen), 1);

@@ -17,18 +17,10 @@
 
 namespace {
 
+using namespace testing_support;  // the test support: files, samples, windows, faults
 using checkfile::CheckfileEntry;
 using checkfile::ParseEntryLine;
 using checkfile::SplitLines;
-using testing_support::Entry;
-using testing_support::ErrorOf;
-using testing_support::kDigestA;
-using testing_support::kDigestAbc;
-using testing_support::kVersionHeaderLine;
-using testing_support::Lines;
-using testing_support::ReadFile;
-using testing_support::TempDir;
-using testing_support::WriteFile;
 
 TEST(CheckfileWriter, WritesBothHeadersAndOneEntryPerNodeWithCrLfAfterEveryLine) {
   const std::string folder = platform::JoinPath("data", "set");
@@ -107,8 +99,7 @@ TEST(CheckfileReader, ReportsAFileThatCannotBeOpened) {
   TempDir dir;
   const std::string missing = dir / "missing.MD5";
   EXPECT_EQ(ErrorOf([&] { checkfile::LoadCheckfileLines(missing); }),
-            "Cannot open file \"" + missing + "\". " +
-                platform::SystemErrorText(testing_support::kFileNotFound));
+            "Cannot open file \"" + missing + "\". " + platform::SystemErrorText(kFileNotFound));
   EXPECT_EQ(ErrorOf([&] {
               checkfile::LoadCheckfileLines(dir.path().string());
             }).rfind("Cannot open file \"" + dir.path().string() + "\". ", 0),

@@ -31,11 +31,8 @@
 
 namespace {
 
+using namespace testing_support;  // the test support: files, samples, windows, faults
 namespace fs = std::filesystem;
-using testing_support::ErrorOf;
-using testing_support::ReadFile;
-using testing_support::TempDir;
-using testing_support::WriteFile;
 
 constexpr char kPrevious[] = "; the previous checkfile\r\n";
 constexpr char kStreamWriteError[] = "Stream write error";
@@ -70,22 +67,17 @@ struct ReplacementFailure {
 
 const ReplacementFailure kFailures[] = {
     {"the temporary cannot be created",
-     [](Scene& s) { s.faults.FailCreating(s.temporary, testing_support::kAccessDenied); }, "",
-     testing_support::kAccessDenied},
+     [](Scene& s) { s.faults.FailCreating(s.temporary, kAccessDenied); }, "", kAccessDenied},
     {"the checkfile could not be created anew (read-only)",
-     [](Scene& s) { s.faults.FailCreating(s.checkfile, testing_support::kAccessDenied); }, "",
-     testing_support::kAccessDenied},
+     [](Scene& s) { s.faults.FailCreating(s.checkfile, kAccessDenied); }, "", kAccessDenied},
     {"the disc fills up during the write",
      [](Scene& s) { s.faults.LimitWriting(s.temporary, 100); }, kStreamWriteError, 0},
-    {"the write fails",
-     [](Scene& s) { s.faults.FailWriting(s.temporary, testing_support::kDiskFull); },
+    {"the write fails", [](Scene& s) { s.faults.FailWriting(s.temporary, kDiskFull); },
      kStreamWriteError, 0},
     {"the flush to the medium fails",
-     [](Scene& s) { s.faults.FailFlushing(s.temporary, testing_support::kReadFault); },
-     kStreamWriteError, 0},
+     [](Scene& s) { s.faults.FailFlushing(s.temporary, kReadFault); }, kStreamWriteError, 0},
     {"the move over the checkfile fails",
-     [](Scene& s) { s.faults.FailReplacing(s.checkfile, testing_support::kAccessDenied); }, "",
-     testing_support::kAccessDenied},
+     [](Scene& s) { s.faults.FailReplacing(s.checkfile, kAccessDenied); }, "", kAccessDenied},
     {"another handle holds the checkfile",
      [](Scene& s) {
        s.hold = [&s] {
@@ -205,8 +197,8 @@ TEST(CheckfileReplacement, AWriteCutShortByTheSystemKeepsThePreviousCheckfile) {
 TEST(CheckfileReplacementOnRealMedia, AFullDiscAndAReadOnlyDiscKeepThePreviousCheckfile) {
   TempDir dir;
   const std::string disc = dir / "disc";
-  testing_support::Mount medium = testing_support::Mount::Tmpfs(disc, "64k");
-  if (!medium.Mounted()) GTEST_SKIP() << testing_support::kCannotMount;
+  Mount medium = Mount::Tmpfs(disc, "64k");
+  if (!medium.Mounted()) GTEST_SKIP() << kCannotMount;
   const std::string path = disc + "/" + checkfile::kCheckfileName;
   WriteFile(path, kPrevious);
   // Fill the disc: what is left is less than the new checkfile.

@@ -26,22 +26,8 @@ using namespace digest;  // the library under test
 
 namespace {
 
+using namespace testing_support;  // the test support: files, samples, windows, faults
 namespace fs = std::filesystem;
-using testing_support::DigestOf;
-using testing_support::Entry;
-using testing_support::ErrorOf;
-using testing_support::FaultInjector;
-using testing_support::kDigestA;
-using testing_support::kDigestAbc;
-using testing_support::kReadFault;
-using testing_support::Lines;
-using testing_support::PatternBytes;
-using testing_support::ReadFile;
-using testing_support::RecordingWindow;
-using testing_support::Scene;
-using testing_support::Tail;
-using testing_support::TempDir;
-using testing_support::WriteFile;
 
 constexpr char kPrevious[] = "; the previous checkfile\r\n";
 
@@ -125,11 +111,11 @@ TEST(CheckfileReaderFaults, AReadErrorHalfwayEndsTheLoadAndShortReadsChangeNothi
 // a.txt stays, b.txt vanishes after the walk found it, c.txt shrinks after its size was taken,
 // d.txt grows then, e.txt fails to read halfway.
 const std::string kE = PatternBytes(9000);
-const testing_support::FileList kRacingTree = {{"a.txt", "a"},
-                                               {"b.txt", "b"},
-                                               {"c.txt", std::string(6000, 'c')},
-                                               {"d.txt", "abc"},
-                                               {"e.txt", kE}};
+const FileList kRacingTree = {{"a.txt", "a"},
+                              {"b.txt", "b"},
+                              {"c.txt", std::string(6000, 'c')},
+                              {"d.txt", "abc"},
+                              {"e.txt", kE}};
 
 void Race(Scene& s) {
   const std::string b = s.dir / "b.txt", c = s.dir / "c.txt", d = s.dir / "d.txt";
@@ -140,7 +126,7 @@ void Race(Scene& s) {
 }
 
 TEST(GenerationFaults, FilesThatVanishShrinkGrowOrFailAreLoggedAndLeftOutOrDigestedAsFound) {
-  testing_support::ExpectWalk(
+  ExpectWalk(
       {"a racing tree",
        kRacingTree,
        {"File: a.txt", "File: b.txt", "Could not open file", "File: c.txt", "Could not read file",
@@ -151,33 +137,29 @@ TEST(GenerationFaults, FilesThatVanishShrinkGrowOrFailAreLoggedAndLeftOutOrDiges
          const Lines trace = window.Trace();
          const std::string root = s.dir.path().string();
          // After a, b and c the count is 1; after d and e it is 2.
-         EXPECT_EQ(std::count(trace.begin(), trace.end(),
-                              "status: " + testing_support::Progress(1, root)),
-                   3);
-         EXPECT_EQ(std::count(trace.begin(), trace.end(),
-                              "status: " + testing_support::Progress(2, root)),
-                   2);
+         EXPECT_EQ(std::count(trace.begin(), trace.end(), "status: " + Progress(1, root)), 3);
+         EXPECT_EQ(std::count(trace.begin(), trace.end(), "status: " + Progress(2, root)), 2);
        }});
 }
 
 TEST(VerificationFaults, FilesThatVanishShrinkGrowOrFailAreEachReportedAndCounted) {
-  testing_support::FileList tree = kRacingTree;
+  FileList tree = kRacingTree;
   tree.push_back({"c.MD5", Entry(kDigestA, "a.txt") + Entry(DigestOf("b"), "b.txt") +
                                Entry(DigestOf(std::string(6000, 'c')), "c.txt") +
                                Entry(kDigestAbc, "d.txt") + Entry(DigestOf(kE), "e.txt")});
-  testing_support::ExpectCheck({"a racing tree",
-                                tree,
-                                {"OK: {a.txt}", "ERROR: Could not open file ({b.txt})",
-                                 "ERROR: Could not read file ({c.txt})", "OK: {d.txt}",
-                                 "ERROR: Could not read file ({e.txt})"},
-                                {2, 3, 0},
-                                Race});
+  ExpectCheck({"a racing tree",
+               tree,
+               {"OK: {a.txt}", "ERROR: Could not open file ({b.txt})",
+                "ERROR: Could not read file ({c.txt})", "OK: {d.txt}",
+                "ERROR: Could not read file ({e.txt})"},
+               {2, 3, 0},
+               Race});
 }
 
 // The walk went well but the checkfile cannot be written: the error box says why, after the
 // window has returned to idle, and the log and the previous checkfile stay as they were.
 TEST(GenerationFaults, ACheckfileThatCannotBeWrittenShowsTheErrorAndKeepsThePreviousOne) {
-  const std::string accessDenied = platform::SystemErrorText(testing_support::kAccessDenied);
+  const std::string accessDenied = platform::SystemErrorText(kAccessDenied);
   const struct {
     const char* what;
     std::function<void(Scene&)> arrange;
@@ -187,9 +169,7 @@ TEST(GenerationFaults, ACheckfileThatCannotBeWrittenShowsTheErrorAndKeepsThePrev
        [](Scene& s) { s.faults.LimitWriting(s.dir / checkfile::kTemporaryCheckfileName, 60); },
        "Stream write error"},
       {"the checkfile cannot be created",
-       [](Scene& s) {
-         s.faults.FailCreating(s.dir / checkfile::kCheckfileName, testing_support::kAccessDenied);
-       },
+       [](Scene& s) { s.faults.FailCreating(s.dir / checkfile::kCheckfileName, kAccessDenied); },
        "Cannot create file \"{VRTLY-sums.MD5}\". " + accessDenied},
       {"another reader holds the previous checkfile",
        [](Scene& s) {
@@ -201,16 +181,16 @@ TEST(GenerationFaults, ACheckfileThatCannotBeWrittenShowsTheErrorAndKeepsThePrev
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Scene scene;
-    testing_support::WriteFiles(scene.dir, {{"a.txt", "a"}, {"VRTLY-sums.MD5", kPrevious}});
+    WriteFiles(scene.dir, {{"a.txt", "a"}, {"VRTLY-sums.MD5", kPrevious}});
     c.arrange(scene);
     RecordingWindow window;
-    testing_support::Generate(window, scene.dir.path().string());
+    Generate(window, scene.dir.path().string());
     scene.held.Close();
 
     const Lines trace = window.Trace();
     EXPECT_EQ(Tail(Lines(trace.begin(), trace.end() - 1), 4),
               (Lines{"status: Generating check file...", "status shown", "events", "state: idle"}));
-    const std::string error = "error box: " + testing_support::InDir(scene.dir, c.error);
+    const std::string error = "error box: " + InDir(scene.dir, c.error);
     if (error.ends_with("...")) {
       EXPECT_EQ(trace.back().rfind(error.substr(0, error.size() - 3), 0), 0u) << trace.back();
     } else {

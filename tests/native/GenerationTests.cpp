@@ -23,25 +23,9 @@
 
 namespace {
 
+using namespace testing_support;  // the test support: files, samples, windows, faults
 namespace fs = std::filesystem;
 using platform::JoinPath;
-using testing_support::Append;
-using testing_support::Entry;
-using testing_support::Generate;
-using testing_support::kDigestA;
-using testing_support::kDigestAbc;
-using testing_support::kDotEntries;
-using testing_support::Lines;
-using testing_support::Progress;
-using testing_support::ReadFile;
-using testing_support::RecordingWindow;
-using testing_support::SavedTo;
-using testing_support::Scene;
-using testing_support::SplitOffTimestamp;
-using testing_support::Tail;
-using testing_support::TempDir;
-using testing_support::WalkCase;
-using testing_support::Written;
 using Op = RecordingWindow::Op;
 
 constexpr char kAborted[] = "log: OPERATION ABORTED BY USER.";
@@ -65,7 +49,7 @@ std::string Timestamp() {
 
 TEST(Generation, LogsStatusAndControlsOfASmallTreeInExactOrder) {
   TempDir dir;
-  testing_support::MakeSmallTree(dir);
+  MakeSmallTree(dir);
   const std::string root = dir.path().string();
   const std::string empty = JoinPath(root, "empty");
   const std::string sub = JoinPath(root, "sub");
@@ -106,14 +90,14 @@ TEST(Generation, LogsStatusAndControlsOfASmallTreeInExactOrder) {
 // The same bytes on both backends, so a checkfile travels between them.
 TEST(Generation, WritesTheCheckfileOfTheTreeByteForByte) {
   TempDir dir;
-  testing_support::MakeSmallTree(dir);
+  MakeSmallTree(dir);
   RecordingWindow window;
   const std::string before = Timestamp();
   Generate(window, dir.path().string());
   const std::string after = Timestamp();
 
   const Written written = SplitOffTimestamp(ReadFile(dir / "VRTLY-sums.MD5"));
-  EXPECT_EQ(written.rest, testing_support::SmallTreeCheckfileWithoutTimestamp());
+  EXPECT_EQ(written.rest, SmallTreeCheckfileWithoutTimestamp());
   EXPECT_TRUE(written.timestampLine == "; " + before || written.timestampLine == "; " + after)
       << written.timestampLine << " is not between " << before << " and " << after;
 }
@@ -151,12 +135,11 @@ TEST(Generation, LeavesOutWhatItMustNotOrCannotListAndSaysWhy) {
        Entry(kDigestA, "a.txt"),
 #else
        {"File: a.txt", "File: vrtly-sums.md5"},
-       Entry(kDigestA, "a.txt") +
-           Entry(testing_support::DigestOf(kLowerCaseCheckfile), "vrtly-sums.md5"),
+       Entry(kDigestA, "a.txt") + Entry(DigestOf(kLowerCaseCheckfile), "vrtly-sums.md5"),
 #endif
        {},
        [](Scene& s, RecordingWindow& window) {
-         testing_support::Verify(window, s.dir / "VRTLY-sums.MD5");
+         Verify(window, s.dir / "VRTLY-sums.MD5");
          EXPECT_EQ(window.log.back(), "EVERY FILE APPEARS OK!");
        }},
       {"a temporary that a crash left is neither listed nor left behind",
@@ -204,14 +187,14 @@ TEST(Generation, LeavesOutWhatItMustNotOrCannotListAndSaysWhy) {
 #endif
   };
   for (const WalkCase& c : cases)
-    testing_support::ExpectWalk(c);
+    ExpectWalk(c);
 }
 
 // A stop: the abort flag is raised at the status line shown, each level up to the selected
 // folder logs the stop, and nothing is written.
 struct Stop {
   const char* what;
-  testing_support::FileList files;
+  FileList files;
   std::string stopAt;        // the status line at which the flag is raised
   Lines log;                 // paths in braces lie in the tree
   Lines traceBeforeLeaving;  // the trace's last lines before the window returns to idle
@@ -237,18 +220,18 @@ TEST(Generation, AStopUnwindsWithOneStopLinePerLevelAndWritesNothing) {
   for (const Stop& c : kStops) {
     SCOPED_TRACE(c.what);
     TempDir dir;
-    testing_support::WriteFiles(dir, c.files);
+    WriteFiles(dir, c.files);
     const std::string checkfile = dir / checkfile::kCheckfileName;
     const bool hadCheckfile = fs::exists(checkfile);
-    const std::string stopAt = testing_support::InDir(dir, c.stopAt);
+    const std::string stopAt = InDir(dir, c.stopAt);
     RecordingWindow window;
     window.onEvents = [&] {
       if (window.status == stopAt) window.abortRequested = true;
     };
     Generate(window, dir.path().string());
 
-    EXPECT_EQ(window.log, testing_support::InDir(dir, c.log));
-    Lines expectedTail = testing_support::InDir(dir, c.traceBeforeLeaving);
+    EXPECT_EQ(window.log, InDir(dir, c.log));
+    Lines expectedTail = InDir(dir, c.traceBeforeLeaving);
     Append(expectedTail, kLeaveGenerating);
     EXPECT_EQ(Tail(window.Trace(), expectedTail.size()), expectedTail);
     EXPECT_EQ(window.status, "");
@@ -263,8 +246,7 @@ TEST(Generation, AStopUnwindsWithOneStopLinePerLevelAndWritesNothing) {
 
 TEST(Generation, FindsNoFilesToWorkWith) {
   TempDir dir;
-  testing_support::WriteFiles(dir,
-                              {{"hidden/.only", "h"}, {"empties/one/", ""}, {"empties/two/", ""}});
+  WriteFiles(dir, {{"hidden/.only", "h"}, {"empties/one/", ""}, {"empties/two/", ""}});
   struct Case {
     std::string folder;
     Lines log;
@@ -296,7 +278,7 @@ TEST(Generation, AnEmptySelectedFolderIsNotWalked) {
 
 TEST(Generation, RemovesOneTrailingSeparatorAndASecondRunWritesTheSame) {
   TempDir dir;
-  testing_support::MakeSmallTree(dir);
+  MakeSmallTree(dir);
   const std::string root = dir.path().string();
   RecordingWindow window;
   Generate(window, root + platform::kPathSeparator + platform::kPathSeparator);
@@ -316,8 +298,8 @@ TEST(Generation, RemovesOneTrailingSeparatorAndASecondRunWritesTheSame) {
 
 TEST(Generation, AFailedSaveShowsTheErrorBoxAndReturnsToIdle) {
   TempDir dir;
-  testing_support::WriteFile(dir / "a.txt", "a");
-  testing_support::WriteFile(dir / "VRTLY-sums.MD5/in the way", "x");  // a folder in its place
+  WriteFile(dir / "a.txt", "a");
+  WriteFile(dir / "VRTLY-sums.MD5/in the way", "x");  // a folder in its place
   RecordingWindow window;
   Generate(window, dir.path().string());
 

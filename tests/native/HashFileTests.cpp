@@ -13,12 +13,7 @@ using namespace digest;  // the library under test
 
 namespace {
 
-using testing_support::DigestOf;
-using testing_support::kDigestAbc;
-using testing_support::kDigestEmpty;
-using testing_support::PatternBytes;
-using testing_support::TempDir;
-using testing_support::WriteFile;
+using namespace testing_support;  // the test support: files, samples, windows, faults
 
 TEST(HashFile, DigestsSmallFilesWithEveryType) {
   TempDir dir;

@@ -17,22 +17,9 @@
 
 namespace {
 
+using namespace testing_support;  // the test support: files, samples, windows, faults
 namespace fs = std::filesystem;
 using platform::JoinPath;
-using testing_support::Append;
-using testing_support::CheckCase;
-using testing_support::Entry;
-using testing_support::Generate;
-using testing_support::kDigestA;
-using testing_support::kDigestAbc;
-using testing_support::kVersionHeaderLine;
-using testing_support::Lines;
-using testing_support::RecordingWindow;
-using testing_support::Summary;
-using testing_support::Tail;
-using testing_support::TempDir;
-using testing_support::Verify;
-using testing_support::WriteFile;
 using Op = RecordingWindow::Op;
 
 const Lines kEnterVerifying = {"abort flag off", "state: verifying"};
@@ -104,7 +91,7 @@ TEST(Verification, LogsOneResultPerEntryLineAndTheSummaryOfTheCounts) {
        {2, 0, 0}},
   };
   for (const CheckCase& c : cases)
-    testing_support::ExpectCheck(c);
+    ExpectCheck(c);
 }
 
 TEST(Verification, SummarisesEveryCombinationOfTheThreeCounters) {
@@ -129,7 +116,7 @@ TEST(Verification, SummarisesEveryCombinationOfTheThreeCounters) {
         const std::string what = std::to_string(ok) + " ok, " + std::to_string(missing) +
                                  " missing, " + std::to_string(changed) + " changed";
         c.what = what.c_str();
-        testing_support::ExpectCheck(c);
+        ExpectCheck(c);
       }
     }
   }
@@ -194,7 +181,7 @@ TEST(Verification, AChosenFileThatCannotBeOpenedGoesToTheErrorBoxAndLeavesTheLog
   Append(expected, kEnterVerifying);
   Append(expected, kLeaveVerifying);
   expected.push_back("error box: Cannot open file \"" + missing + "\". " +
-                     platform::SystemErrorText(testing_support::kFileNotFound));
+                     platform::SystemErrorText(kFileNotFound));
   EXPECT_EQ(window.Trace(), expected);
   EXPECT_EQ(window.log, Lines{"the previous task's log"});
   EXPECT_EQ(window.status, "the previous status");
