@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "checkfile/CheckfileFormat.h"
 #include "checkfile/Generation.h"

@@ -8,13 +8,11 @@
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "checkfile/CheckfileFormat.h"
 #include "checkfile/Tasks.h"
 #include "digest/CryptoAPI.h"
 #include "platform/File.h"
-#include "platform/Path.h"
 #include "platform/SystemError.h"
 #include "tests/support/CheckfileSamples.h"
 #include "tests/support/FaultInjector.h"

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "checkfile/Tasks.h"
 #include "platform/File.h"
