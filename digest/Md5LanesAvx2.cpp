@@ -18,19 +18,18 @@ struct Avx2 {
   static Vec Load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const Vec*>(p)); }
   static void Store(uint32_t* p, Vec v) { _mm256_storeu_si256(reinterpret_cast<Vec*>(p), v); }
   static Vec Add(Vec u, Vec v) { return _mm256_add_epi32(u, v); }
-  static Vec Broadcast(uint32_t word) { return _mm256_set1_epi32(static_cast<int>(word)); }
-
   // The round functions as in the SSE2 kernel.
   template <int round>
-  static Vec Round(Vec b, Vec c, Vec d) {
+  static Vec AddRound(Vec a, Vec b, Vec c, Vec d) {
     if constexpr (round == 0) {
-      return _mm256_xor_si256(d, _mm256_and_si256(b, _mm256_xor_si256(c, d)));
+      return Add(a, _mm256_xor_si256(d, _mm256_and_si256(b, _mm256_xor_si256(c, d))));
     } else if constexpr (round == 1) {
-      return _mm256_add_epi32(_mm256_andnot_si256(d, c), _mm256_and_si256(b, d));
+      return Add(Settled(Add(a, _mm256_andnot_si256(d, c))), _mm256_and_si256(b, d));
     } else if constexpr (round == 2) {
-      return _mm256_xor_si256(b, _mm256_xor_si256(c, d));
+      return Add(a, _mm256_xor_si256(b, _mm256_xor_si256(c, d)));
     } else {
-      return _mm256_xor_si256(c, _mm256_or_si256(b, _mm256_xor_si256(d, _mm256_set1_epi32(-1))));
+      return Add(
+          a, _mm256_xor_si256(c, _mm256_or_si256(b, _mm256_xor_si256(d, _mm256_set1_epi32(-1)))));
     }
   }
 

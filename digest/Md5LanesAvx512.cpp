@@ -19,15 +19,16 @@ struct Avx512 {
   static Vec Load(const uint32_t* p) { return _mm512_loadu_si512(p); }
   static void Store(uint32_t* p, Vec v) { _mm512_storeu_si512(p, v); }
   static Vec Add(Vec u, Vec v) { return _mm512_add_epi32(u, v); }
-  static Vec Broadcast(uint32_t word) { return _mm512_set1_epi32(static_cast<int>(word)); }
 
-  // The truth tables of F, G, H and I over (b, c, d), indexed by b << 2 | c << 1 | d:
-  // F = b ? c : d, G = d ? b : c, H = b ^ c ^ d, I = c ^ (b | ~d).
-  static constexpr int kRoundTable[4] = {0xCA, 0xE4, 0x96, 0x39};
+  // The truth tables of F = b ? c : d, G = d ? b : c, H = b ^ c ^ d and I = c ^ (b | ~d),
+  // indexed by d << 2 | b << 1 | c. d comes first because vpternlogd overwrites its first
+  // operand: the copy the compiler makes of it is then a copy of d, which is known early,
+  // rather than one of b on the chain of dependent steps.
+  static constexpr int kRoundTable[4] = {0xB8, 0xCA, 0x96, 0x65};
 
   template <int round>
-  static Vec Round(Vec b, Vec c, Vec d) {
-    return _mm512_ternarylogic_epi32(b, c, d, kRoundTable[round]);
+  static Vec AddRound(Vec a, Vec b, Vec c, Vec d) {
+    return Add(a, _mm512_ternarylogic_epi32(d, b, c, kRoundTable[round]));
   }
 
   template <int s>

@@ -18,20 +18,19 @@ struct Sse2 {
   static Vec Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const Vec*>(p)); }
   static void Store(uint32_t* p, Vec v) { _mm_storeu_si128(reinterpret_cast<Vec*>(p), v); }
   static Vec Add(Vec u, Vec v) { return _mm_add_epi32(u, v); }
-  static Vec Broadcast(uint32_t word) { return _mm_set1_epi32(static_cast<int>(word)); }
-
-  // F = d ^ (b & (c ^ d)); G = (b & d) + (c & ~d), the two terms never sharing a bit;
-  // H = b ^ c ^ d; I = c ^ (b | ~d).
+  // F = d ^ (b & (c ^ d)); G = (b & d) + (c & ~d), the two terms never sharing a bit, so that
+  // the term of c and d alone joins the sum before b is known; H = b ^ c ^ d;
+  // I = c ^ (b | ~d).
   template <int round>
-  static Vec Round(Vec b, Vec c, Vec d) {
+  static Vec AddRound(Vec a, Vec b, Vec c, Vec d) {
     if constexpr (round == 0) {
-      return _mm_xor_si128(d, _mm_and_si128(b, _mm_xor_si128(c, d)));
+      return Add(a, _mm_xor_si128(d, _mm_and_si128(b, _mm_xor_si128(c, d))));
     } else if constexpr (round == 1) {
-      return _mm_add_epi32(_mm_andnot_si128(d, c), _mm_and_si128(b, d));
+      return Add(Settled(Add(a, _mm_andnot_si128(d, c))), _mm_and_si128(b, d));
     } else if constexpr (round == 2) {
-      return _mm_xor_si128(b, _mm_xor_si128(c, d));
+      return Add(a, _mm_xor_si128(b, _mm_xor_si128(c, d)));
     } else {
-      return _mm_xor_si128(c, _mm_or_si128(b, _mm_xor_si128(d, _mm_set1_epi32(-1))));
+      return Add(a, _mm_xor_si128(c, _mm_or_si128(b, _mm_xor_si128(d, _mm_set1_epi32(-1)))));
     }
   }
 

@@ -42,6 +42,7 @@ inline constexpr uint8_t kShiftOf[4][4] = {
 // What the step i of an engine is given, all known when the code is compiled.
 template <int i>
 struct StepConstants {
+  static constexpr int kIndex = i;
   static constexpr int kRound = i / 16;  // 0: F, 1: G, 2: H, 3: I
   static constexpr int kWord = kWordOf[i];
   static constexpr uint32_t kSine = md5::kSine[i];

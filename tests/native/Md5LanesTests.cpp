@@ -232,37 +232,6 @@ TEST_P(Md5LanesOfWidth, GiveEveryLaneTheScalarEnginesDigest) {
   }
 }
 
-TEST_P(Md5LanesOfWidth, CountTheLengthIntoItsHighWord) {
-  // 2^29 zero bytes (2^32 bits) in the last lane, the others digesting a shorter run of the
-  // same zeros; the expected values are md5sum's, outside this project.
-  const std::string zeros(1 << 20, '\0');
-  const unsigned last = lanes_->Width() - 1;
-  for (unsigned lane = 0; lane <= last; ++lane)
-    lanes_->Start(lane);
-  size_t pieces[Md5Lanes::kMaxWidth] = {};
-  unsigned taken = 0;
-  for (uint32_t attention; (attention = lanes_->Run()) != 0;) {
-    for (unsigned lane = 0; lane <= last; ++lane) {
-      if ((attention >> lane & 1u) == 0 || lanes_->Phase(lane) != LanePhase::Hungry) continue;
-      if (pieces[lane] == (lane == last ? 512u : 1u)) {
-        ASSERT_TRUE(lanes_->Finish(lane));
-      } else {
-        ASSERT_TRUE(lanes_->Feed(lane, zeros.data(), zeros.size()));
-        ++pieces[lane];
-      }
-    }
-    for (unsigned lane = 0; lane <= last; ++lane) {
-      Md5Digest digest;
-      if (!lanes_->TakeDigest(lane, digest)) continue;
-      ++taken;
-      EXPECT_EQ(Hex(digest), lane == last ? "aa559b4e3523a6c931f08f4df52d58f2"
-                                          : "b6d81b360a5672d80c27430f39153e2c")
-          << "lane " << lane;
-    }
-  }
-  EXPECT_EQ(taken, last + 1);
-}
-
 // The calls a lane refuses leave it as it was; the steps below run on lane 0 while lane 1
 // digests "abc" beside it.
 TEST_P(Md5LanesOfWidth, RefuseCallsOutOfTurnAndKeepTheLaneAsItWas) {
@@ -328,6 +297,24 @@ INSTANTIATE_TEST_SUITE_P(Widths, Md5LanesOfWidth, testing::Values(1u, 4u, 8u, 16
                          [](const testing::TestParamInfo<unsigned>& width) {
                            return "Width" + std::to_string(width.param);
                          });
+
+TEST(Md5Lanes, CountTheLengthIntoTheHighWordOfTheLengthField) {
+  // 2^29 zero bytes, 2^32 bits, fed as 512 pieces of 1 MiB; the expected value is md5sum's,
+  // outside this project. The length field is written by the part of the engine that every
+  // width shares, so the scalar width, the quickest under the sanitizers, stands for all.
+  const std::string zeros(1 << 20, '\0');
+  const auto lanes = Md5Lanes::Create(1);
+  lanes->Start(0);
+  for (int piece = 0; piece < 512; ++piece) {
+    ASSERT_TRUE(lanes->Feed(0, zeros.data(), zeros.size()));
+    ASSERT_EQ(lanes->Run(), 1u);
+  }
+  ASSERT_TRUE(lanes->Finish(0));
+  ASSERT_EQ(lanes->Run(), 1u);
+  Md5Digest digest;
+  ASSERT_TRUE(lanes->TakeDigest(0, digest));
+  EXPECT_EQ(Hex(digest), "aa559b4e3523a6c931f08f4df52d58f2");
+}
 
 TEST(Md5LanesWidths, AreGivenOnlyWhereTheProcessorAndSystemRunThem) {
   const digest::ProcessorFeatures& cpu = digest::ThisProcessor();
