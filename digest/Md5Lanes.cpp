@@ -171,26 +171,15 @@ bool Md5Lanes::TakeDigest(unsigned lane, Md5Digest& digest) {
   return true;
 }
 
-// The kernel runs every lane; the lanes that are not busy read a busy lane's blocks, and their
-// chaining values are put back afterwards.
+// The kernel runs every lane. Run compresses only while every lane is busy or idle, so the idle
+// ones read a busy lane's blocks, and what they compute is dropped: Start sets a lane's chaining
+// value afresh.
 void Md5Lanes::CompressBusyLanes(uint32_t busy, size_t rounds) {
   const uint8_t* blocks[kMaxWidth];
-  uint32_t kept[4 * kMaxWidth];
   const unsigned firstBusy = static_cast<unsigned>(std::countr_zero(busy));
-  for (unsigned lane = 0; lane < width_; ++lane) {
-    const bool isBusy = (busy >> lane & 1u) != 0;
-    blocks[lane] = lanes_[isBusy ? lane : firstBusy].next;
-    if (!isBusy) {
-      for (unsigned k = 0; k < 4; ++k)
-        kept[k * width_ + lane] = state_[k * width_ + lane];
-    }
-  }
+  for (unsigned lane = 0; lane < width_; ++lane)
+    blocks[lane] = lanes_[(busy >> lane & 1u) != 0 ? lane : firstBusy].next;
   kernel_(state_, blocks, rounds);
-  for (unsigned lane = 0; lane < width_; ++lane) {
-    if ((busy >> lane & 1u) != 0) continue;
-    for (unsigned k = 0; k < 4; ++k)
-      state_[k * width_ + lane] = kept[k * width_ + lane];
-  }
 }
 
 // A lane has compressed all the whole blocks it was given.
