@@ -9,12 +9,12 @@
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include <openssl/md5.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/LaneFeeder.h"
 #include "digest/CryptoAPI.h"
 #include "digest/MD.h"
 #include "digest/Md5Lanes.h"
@@ -114,13 +114,12 @@ void MD5_OpenSSL(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * size);
 }
 
-// Digests kLaneMessages messages of 1 MiB (16 distinct ones, 16 MiB in all, so the lanes read
-// from the L3 and memory rather than one core's L2) through the engine of width state.range(0),
-// each lane fed pieces of state.range(1) bytes from the message as a worker would hand them on,
-// each lane taking the next message as soon as it has given its digest.
-constexpr int64_t kLaneMessageSize = int64_t{1} << 20;
-constexpr int kDistinctLaneMessages = 16;
-constexpr int kLaneMessages = 64;
+// 64 messages of 1 MiB (16 distinct ones, 16 MiB in all, so the lanes read from the L3 and
+// memory rather than one core's L2) through the engine of width state.range(0), in pieces of
+// state.range(1) bytes (bench/LaneFeeder.h).
+constexpr size_t kLaneMessageSize = size_t{1} << 20;
+constexpr size_t kDistinctLaneMessages = 16;
+constexpr size_t kLaneMessages = 64;
 
 void MD5_Lanes(benchmark::State& state) {
   const auto width = static_cast<unsigned>(state.range(0));
@@ -132,45 +131,14 @@ void MD5_Lanes(benchmark::State& state) {
     }
     return;
   }
-  const uint8_t* messages = Message(kLaneMessageSize * kDistinctLaneMessages).data();
-  const auto size = static_cast<size_t>(kLaneMessageSize);
-  struct Job {
-    const uint8_t* bytes;
-    size_t fed;
-  };
-  std::vector<Job> jobs(width);
-  digest::Md5Digest digest{};
+  const uint8_t* messages =
+      Message(static_cast<int64_t>(kLaneMessageSize * kDistinctLaneMessages)).data();
   for (auto _ : state) {
-    int started = 0;
-    const auto start = [&](unsigned lane) {
-      if (started == kLaneMessages) return;
-      jobs[lane] = {messages + size * static_cast<size_t>(started++ % kDistinctLaneMessages), 0};
-      lanes->Start(lane);
-    };
-    const auto feed = [&](unsigned lane) {
-      Job& job = jobs[lane];
-      const size_t length = std::min(piece, size - job.fed);
-      lanes->Feed(lane, job.bytes + job.fed, length);
-      job.fed += length;
-      if (job.fed == size) lanes->Finish(lane);
-    };
-    for (unsigned lane = 0; lane < width; ++lane) {
-      start(lane);
-      feed(lane);
-    }
-    for (uint32_t attention; (attention = lanes->Run()) != 0;) {
-      for (unsigned lane = 0; lane < width; ++lane) {
-        if ((attention >> lane & 1u) == 0) continue;
-        if (lanes->TakeDigest(lane, digest)) {
-          benchmark::DoNotOptimize(digest.data());
-          start(lane);
-          if (lanes->Phase(lane) != digest::LanePhase::Hungry) continue;
-        }
-        feed(lane);
-      }
-    }
+    benchmark::DoNotOptimize(bench::DigestThroughLanes(
+        *lanes, messages, kLaneMessageSize, kDistinctLaneMessages, kLaneMessages, piece));
   }
-  state.SetBytesProcessed(state.iterations() * kLaneMessages * kLaneMessageSize);
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<int64_t>(kLaneMessages * kLaneMessageSize));
 }
 
 BENCHMARK(MD5_HashApi)->Arg(kInCache)->Arg(kCold);
@@ -180,6 +148,6 @@ BENCHMARK(MD5_OpenSSL)->Arg(kInCache)->Arg(kCold);
 BENCHMARK(MD4_HashApi)->Arg(kInCache);
 BENCHMARK(MD2_HashApi)->Arg(kInCache);
 BENCHMARK(Adler32_HashApi)->Arg(kInCache);
-BENCHMARK(MD5_Lanes)->ArgsProduct({{1, 4, 8, 16}, {4096, kLaneMessageSize}});
+BENCHMARK(MD5_Lanes)->ArgsProduct({{1, 4, 8, 16}, {4096, static_cast<int64_t>(kLaneMessageSize)}});
 
 }  // namespace
