@@ -11,6 +11,9 @@
 // The fault hooks keep every file access inside the tree (a fuzzed path can name anything, and
 // "../../proc/kcore" would be read for ever) and make the reads of one file fail halfway, so
 // that "Could not read file" is reached as well as "Could not open file".
+//
+// Each input is also digested by the multi-lane MD5 engine beside the scalar one
+// (fuzz/LaneDigests.cpp).
 #include <limits.h>
 #include <stdlib.h>
 
@@ -29,6 +32,7 @@
 #include "checkfile/CheckfileFormat.h"
 #include "checkfile/Tasks.h"
 #include "digest/CryptoAPI.h"
+#include "fuzz/LaneDigests.h"
 #include "platform/FaultHooks.h"
 #include "platform/Path.h"
 #include "tests/support/RecordingWindow.h"
@@ -348,5 +352,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckReader(bytes, lines);
   tree->WriteCheckfile(data, size);
   CheckVerification(*tree, *hooks, lines, size);
+  fuzz_checks::CheckLaneDigests(data, size);
   return 0;
 }

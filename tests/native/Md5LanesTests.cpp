@@ -12,12 +12,16 @@
 #include "digest/MD.h"
 #include "digest/Md5Lanes.h"
 #include "digest/ProcessorFeatures.h"
+#include "tests/support/LaneWorker.h"
 
 namespace {
 
 using digest::LanePhase;
 using digest::Md5Digest;
 using digest::Md5Lanes;
+using testing_support::Driving;
+using testing_support::Ending;
+using testing_support::LaneRun;
 
 std::string Hex(const Md5Digest& digest) {
   std::string text;
@@ -42,90 +46,16 @@ std::string RandomBytes(size_t count, uint32_t seed) {
   return bytes;
 }
 
-enum class Ending {
-  WithLastPiece,      // Finish right after the Feed that gives the last bytes
-  WhenReportedAfter,  // Finish only when Run reports the lane hungry after its last bytes
-};
-
-// How the messages go through the lanes. Each lane's piece sizes run through `pieces` from a
-// point of their own (the message's number); no pieces means a message is one piece.
-struct Driving {
-  std::vector<size_t> pieces;
-  Ending ending = Ending::WithLastPiece;
-  size_t abandonEvery = 0;  // every n-th message is dropped after its first piece and restarted
-};
-
-// Digests the messages in order through the engine as a worker of the parallel digest source
-// would: every lane takes the next message when it is free, each piece is copied into the
-// lane's own buffer (overwritten when the lane is next fed, so a read after the lane was
-// reported would be seen), and a digest is taken as soon as it is ready.
+// Digests the messages through the lanes, checking that the engine refused no call and came
+// to an end.
 std::vector<std::string> DigestThroughLanes(Md5Lanes& lanes,
                                             const std::vector<std::string>& messages,
                                             const Driving& driving) {
-  const unsigned width = lanes.Width();
-  struct Job {
-    size_t message = 0;
-    size_t fed = 0;
-    size_t pieceIndex = 0;
-    bool abandoned = false;
-  };
-  std::vector<Job> jobs(width);
-  std::vector<std::string> buffers(width);
-  std::vector<std::string> digests(messages.size());
-  size_t nextMessage = 0;
-
-  const auto feedNextPiece = [&](unsigned lane) {
-    Job& job = jobs[lane];
-    const std::string& message = messages[job.message];
-    size_t size = message.size() - job.fed;
-    if (!driving.pieces.empty())
-      size = std::min(size, driving.pieces[job.pieceIndex++ % driving.pieces.size()]);
-    buffers[lane].assign(std::max<size_t>(buffers[lane].size(), size), '\xA5');
-    std::copy_n(message.data() + job.fed, size, buffers[lane].begin());
-    ASSERT_TRUE(lanes.Feed(lane, buffers[lane].data(), size));
-    job.fed += size;
-    if (job.fed == message.size() && driving.ending == Ending::WithLastPiece) {
-      ASSERT_TRUE(lanes.Finish(lane));
-    }
-  };
-  const auto startMessage = [&](unsigned lane, size_t message) {
-    jobs[lane] = Job{message, 0, message, jobs[lane].abandoned && jobs[lane].message == message};
-    lanes.Start(lane);
-    feedNextPiece(lane);
-  };
-  const auto startNextMessage = [&](unsigned lane) {
-    if (nextMessage < messages.size()) startMessage(lane, nextMessage++);
-  };
-
-  for (unsigned lane = 0; lane < width; ++lane)
-    startNextMessage(lane);
-  for (size_t calls = 0;; ++calls) {
-    if (calls > 1000000) {
-      ADD_FAILURE() << "Run never stops reporting lanes";
-      break;
-    }
-    const uint32_t attention = lanes.Run();
-    if (attention == 0) break;
-    for (unsigned lane = 0; lane < width; ++lane) {
-      if ((attention >> lane & 1u) == 0) continue;
-      Job& job = jobs[lane];
-      if (lanes.Phase(lane) == LanePhase::Done) {
-        Md5Digest digest;
-        EXPECT_TRUE(lanes.TakeDigest(lane, digest));
-        digests[job.message] = Hex(digest);
-        startNextMessage(lane);
-      } else if (driving.abandonEvery > 0 && job.message % driving.abandonEvery == 1 &&
-                 !job.abandoned) {
-        job.abandoned = true;
-        startMessage(lane, job.message);
-      } else if (job.fed == messages[job.message].size()) {
-        EXPECT_TRUE(lanes.Finish(lane));
-      } else {
-        feedNextPiece(lane);
-      }
-    }
-  }
-  return digests;
+  const std::vector<std::string_view> views(messages.begin(), messages.end());
+  const LaneRun run = testing_support::DigestThroughLanes(lanes, views, driving);
+  EXPECT_EQ(run.refusedCalls, 0u);
+  EXPECT_FALSE(run.stalled);
+  return run.digests;
 }
 
 std::vector<std::string> MessagesOfLengths(const std::vector<size_t>& lengths) {
