@@ -32,29 +32,13 @@ struct Engine {
   bool (*runs)();
 };
 
-bool Always() {
-  return true;
-}
-
-#if VRTLY_MD5_VECTOR_LANES
-bool HasSse2() {
-  return ThisProcessor().Sse2;
-}
-bool HasAvx2() {
-  return ThisProcessor().Avx2;
-}
-bool HasAvx512F() {
-  return ThisProcessor().Avx512F;
-}
-#endif
-
 // Narrowest first.
 constexpr Engine kEngines[] = {
-    {1, ScalarKernel, Always},
+    {1, ScalarKernel, [] { return true; }},
 #if VRTLY_MD5_VECTOR_LANES
-    {4, md5::CompressLanesSse2, HasSse2},
-    {8, md5::CompressLanesAvx2, HasAvx2},
-    {16, md5::CompressLanesAvx512, HasAvx512F},
+    {4, md5::CompressLanesSse2, [] { return ThisProcessor().Sse2; }},
+    {8, md5::CompressLanesAvx2, [] { return ThisProcessor().Avx2; }},
+    {16, md5::CompressLanesAvx512, [] { return ThisProcessor().Avx512F; }},
 #endif
 };
 
@@ -113,6 +97,7 @@ void Md5Lanes::Stop(unsigned lane) {
 bool Md5Lanes::Feed(unsigned lane, const void* bytes, size_t length) {
   Lane& l = lanes_[lane];
   if (l.phase != LanePhase::Hungry) return false;
+  if (length == 0) return true;
   const auto* data = static_cast<const uint8_t*>(bytes);
   l.length += length;
   if (l.tailLength > 0) {

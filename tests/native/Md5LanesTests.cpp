@@ -183,6 +183,8 @@ TEST_P(Md5LanesOfWidth, RefuseCallsOutOfTurnAndKeepTheLaneAsItWas) {
 
   lanes.Start(0);
   EXPECT_EQ(lanes.Phase(0), LanePhase::Hungry);
+  EXPECT_TRUE(lanes.Feed(0, nullptr, 0)) << "nothing, to a hungry lane";
+  EXPECT_EQ(lanes.Phase(0), LanePhase::Hungry);
   ASSERT_TRUE(lanes.Feed(0, block.data(), 64));
   EXPECT_EQ(lanes.Phase(0), LanePhase::Busy);
   EXPECT_FALSE(lanes.Feed(0, block.data(), 64)) << "a busy lane";
