@@ -15,7 +15,7 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
-using checkfile::TaskControl;
+using checkfile::TaskState;
 using ui::Bounds;
 
 constexpr char kWindowClass[] = "TForm1";
@@ -258,24 +258,31 @@ void TForm1::ShowErrorBox(const std::string& message) {
   ui::Application::Current().ShowErrorBox(message);
 }
 
-HWND TForm1::ControlHandle(TaskControl control) const {
-  switch (control) {
-    case TaskControl::ButtonGo:
-      return ButtonGo.Handle();
-    case TaskControl::ButtonScanFolder:
-      return ButtonScanFolder.Handle();
-    case TaskControl::PageControl1:
-      return PageControl1.Handle();
-    case TaskControl::ButtonFindCheckFile:
-      return ButtonFindCheckFile.Handle();
-    case TaskControl::ButtonAbort:
-      return ButtonAbort.Handle();
+// The control states and the order in which each transition switches its controls. A busy
+// state is only ever entered from idle; going from one busy state to the other passes
+// through idle.
+void TForm1::EnterState(TaskState next) {
+  if (next == state_) return;
+  if (next != TaskState::Idle && state_ != TaskState::Idle) EnterState(TaskState::Idle);
+  const TaskState busy = next == TaskState::Idle ? state_ : next;
+  const bool entering = next != TaskState::Idle;
+  if (busy == TaskState::Generating && entering) {
+    SwitchControls(
+        {{ButtonGo, false}, {ButtonScanFolder, false}, {PageControl1, false}, {ButtonAbort, true}});
+  } else if (busy == TaskState::Generating) {
+    SwitchControls(
+        {{ButtonGo, true}, {ButtonAbort, false}, {ButtonScanFolder, true}, {PageControl1, true}});
+  } else if (entering) {
+    SwitchControls({{PageControl1, false}, {ButtonFindCheckFile, false}, {ButtonAbort, true}});
+  } else {
+    SwitchControls({{PageControl1, true}, {ButtonFindCheckFile, true}, {ButtonAbort, false}});
   }
-  return nullptr;
+  state_ = next;
 }
 
-void TForm1::SetControlEnabled(TaskControl control, bool enabled) {
-  EnableWindow(ControlHandle(control), enabled ? TRUE : FALSE);
+void TForm1::SwitchControls(std::initializer_list<ControlSwitch> switches) {
+  for (const ControlSwitch& change : switches)
+    change.control.SetEnabled(change.enabled);
 }
 
 std::string TForm1::VersionText() {

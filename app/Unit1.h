@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "app/VtSelectFolderDialog.h"
@@ -68,7 +69,8 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   void ProcessPendingEvents() override;
   void ShowMessageBox(const std::string& text) override;
   void ShowErrorBox(const std::string& message) override;
-  void SetControlEnabled(checkfile::TaskControl control, bool enabled) override;
+  void ShowStatusNow() override { FlushStatus(); }
+  void EnterState(checkfile::TaskState state) override;
   bool IsAbortRequested() override { return abortRequested_; }
   void SetAbortRequested(bool requested) override { abortRequested_ = requested; }
   std::string GetSelectedFolder() override { return selectedFolder_; }
@@ -81,9 +83,6 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   std::string StatusText();
   // Shows every line appended so far and the last status text.
   void FlushDisplay();
-
-  // The control a task switches, as a window.
-  HWND ControlHandle(checkfile::TaskControl control) const;
 
  protected:
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -102,6 +101,13 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   void RunHandler(void (TForm1::*handler)());
   void FlushStatus();
 
+  struct ControlSwitch {
+    ui::Control& control;
+    bool enabled;
+  };
+  // Enables or disables the controls one after the other, in the order given.
+  static void SwitchControls(std::initializer_list<ControlSwitch> switches);
+
   // The window's fonts and its logo; the destructor destroys the window before them.
   ui::Font font_;
   ui::Font memoFont_;
@@ -109,6 +115,7 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
 
   std::string selectedFolder_;
   bool abortRequested_ = false;
+  checkfile::TaskState state_ = checkfile::TaskState::Idle;
 
   // Lines appended but not yet shown, each followed by CR LF, and the status text not yet
   // shown. Appending one line at a time to the edit control costs time that grows with its

@@ -19,6 +19,8 @@
 #include "digest/MD.h"
 #include "digest/Md5Lanes.h"
 
+using namespace digest;
+
 namespace {
 
 constexpr uint32_t kUpdateSize = 4096;

@@ -19,6 +19,8 @@
 
 extern char** environ;
 
+using namespace digest;
+
 namespace {
 
 const char* BenchFile() {

@@ -21,6 +21,7 @@
 #include "checkfile/CheckfileFormat.h"
 #include "checkfile/Tasks.h"
 #include "platform/Path.h"
+#include "version/Version.h"
 
 namespace {
 
@@ -47,12 +48,13 @@ class CountingWindow : public checkfile::TaskWindow {
   void ProcessPendingEvents() override {}
   void ShowMessageBox(const std::string& text) override { last = "box: " + text; }
   void ShowErrorBox(const std::string& message) override { last = "error box: " + message; }
-  void SetControlEnabled(checkfile::TaskControl, bool) override {}
+  void ShowStatusNow() override {}
+  void EnterState(checkfile::TaskState) override {}
   bool IsAbortRequested() override { return false; }
   void SetAbortRequested(bool) override {}
   std::string GetSelectedFolder() override { return folder_; }
   void SetSelectedFolder(const std::string& folder) override { folder_ = folder; }
-  std::string VersionText() override { return "0.1.1.3"; }
+  std::string VersionText() override { return VRTLY_FILE_VERSION_TEXT; }
   bool RunOpenDialog(const std::string&, std::string& fileName) override {
     fileName = checkfile_;
     return true;

@@ -24,6 +24,8 @@
 #include "digest/CryptoAPI.h"
 #include "platform/File.h"
 
+using namespace digest;
+
 namespace {
 
 // The plain files below the tree, sorted, so every benchmark visits them in the same order.

@@ -97,6 +97,10 @@ void WriteCheckfile(const std::string& path, const std::string& text) {
   throw TaskError("Stream write error");
 }
 
+std::string ListedPath(const std::string& baseFolder, std::string storedRelativePath) {
+  return baseFolder + platform::FromStoredPath(std::move(storedRelativePath));
+}
+
 std::vector<std::string> SplitLines(std::string_view bytes) {
   const std::string_view text = bytes.substr(0, bytes.find('\0'));
   std::vector<std::string> lines;

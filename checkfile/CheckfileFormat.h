@@ -35,6 +35,10 @@ std::string CheckfileText(const std::string& versionText, const std::string& tim
 // not written completely is removed again, so no cut-off checkfile is left behind.
 void WriteCheckfile(const std::string& path, const std::string& text);
 
+// The full name under which the verification opens the file an entry lists: the checkfile's
+// folder part (with its separator), then the stored relative path in the platform's form.
+std::string ListedPath(const std::string& baseFolder, std::string storedRelativePath);
+
 // Splits loaded bytes into lines: each runs up to the next CR, LF or zero byte, after which one
 // CR and then one LF are skipped; nothing after the first zero byte counts; a break at the very
 // end adds no empty line.

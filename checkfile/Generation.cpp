@@ -4,6 +4,7 @@
 
 #include "checkfile/BusyState.h"
 #include "checkfile/CheckfileFormat.h"
+#include "checkfile/FolderWalk.h"
 #include "checkfile/Tasks.h"
 #include "checkfile/Timestamp.h"
 #include "digest/CryptoAPI.h"
@@ -16,131 +17,100 @@ namespace {
 
 constexpr char kAbortedText[] = "OPERATION ABORTED BY USER.";
 
-bool IsSkippedName(const std::string& name) {
-  return name == "." || name == ".." || name == kCheckfileName;
-}
+// The generation's walk: logs what it meets, digests every file into the scan list, and after
+// every entry shows the count, lets the window's events through and tests the abort flag. The
+// texts of the log and status lines reuse their buffers from entry to entry.
+class ScanVisitor final : public WalkVisitor {
+ public:
+  ScanVisitor(TaskWindow& window, TMD5NodeArray& scanList, DigestSource& digests)
+      : window_(window), scanList_(scanList), digests_(digests) {}
 
-// One walk: the window, the scan list, and the texts of the log and status lines, whose
-// buffers every entry reuses instead of making new ones.
-struct Walk {
-  Walk(TaskWindow& taskWindow, TMD5NodeArray& list) : window(taskWindow), scanList(list) {}
+  void FolderFound(const std::string& path) override { Log("Folder: ", path); }
 
-  TaskWindow& window;
-  TMD5NodeArray& scanList;
-  std::string line;
-  std::string status;
+  void FolderNotWalked(platform::DirectorySearch::Failure failure) override {
+    window_.AppendLog(failure == platform::DirectorySearch::Failure::AlreadyOnWalk
+                          ? kLinkLoopText
+                          : kCannotListFolderText);
+  }
 
+  // Lists the file and digests it; a file that cannot be digested leaves the list as it was.
+  void FileFound(const std::string& path, const std::string& name) override {
+    scanList_.push_back({path, std::string()});
+    Log("File: ", name);
+    const int32_t code = digests_.Digest(path, scanList_.back().DigestText);
+    if (code == digest::HASH_OK) return;
+    window_.AppendLog(digest::HashErrorText(code));
+    scanList_.pop_back();
+  }
+
+  void NameNotStorable(const std::string&, const std::string& name, bool isFolder) override {
+    if (!isFolder) Log("File: ", name);
+    window_.AppendLog(kUnstorableNameText);
+  }
+
+  void ListingBroke(const std::string& folder) override { Log(kListingBrokeText, folder); }
+
+  bool AfterEntry(const std::string& folder) override {
+    ShowProgress(folder);
+    window_.ProcessPendingEvents();
+    return !window_.IsAbortRequested();
+  }
+
+  // Each level that stops empties the list and says so, up to the selected folder.
+  void Stopped(const std::string&) override {
+    scanList_.clear();
+    window_.AppendLog(kAbortedText);
+  }
+
+ private:
   void Log(const char* prefix, const std::string& text) {
-    line.assign(prefix);
-    line += text;
-    window.AppendLog(line);
+    line_.assign(prefix);
+    line_ += text;
+    window_.AppendLog(line_);
   }
 
   void ShowProgress(const std::string& folder) {
     char count[24];
-    const auto end = std::to_chars(count, count + sizeof count, scanList.size()).ptr;
-    status.assign(count, end);
-    status += " files processed.\nWorking in ";
-    status += folder;
-    window.SetStatus(status);
+    const auto end = std::to_chars(count, count + sizeof count, scanList_.size()).ptr;
+    status_.assign(count, end);
+    status_ += " files processed.\nWorking in ";
+    status_ += folder;
+    window_.SetStatus(status_);
   }
+
+  TaskWindow& window_;
+  TMD5NodeArray& scanList_;
+  DigestSource& digests_;
+  std::string line_;
+  std::string status_;
 };
-
-// Lists the file and digests it; a file that cannot be digested leaves the list as it was.
-void AddFile(Walk& walk, std::string path, const std::string& name) {
-  TMD5NodeArray& scanList = walk.scanList;
-  scanList.push_back({std::move(path), std::string()});
-  walk.Log("File: ", name);
-  const int32_t code = HashFile(HASH_MD5, scanList.back().FullPath, scanList.back().DigestText);
-  if (code == HASH_OK) return;
-  walk.window.AppendLog(HashErrorText(code));
-  scanList.pop_back();
-}
-
-std::optional<platform::DirectorySearch::Failure> WalkFolder(
-    Walk& walk, const std::string& folder, const platform::DirectorySearch* parent);
-
-void LogUnwalkedFolder(TaskWindow& window, platform::DirectorySearch::Failure failure) {
-  using enum platform::DirectorySearch::Failure;
-  switch (failure) {
-    case NothingVisible:
-      return;
-    case CannotList:
-      window.AppendLog(kCannotListFolderText);
-      return;
-    case AlreadyOnWalk:
-      window.AppendLog(kLinkLoopText);
-      return;
-  }
-}
-
-void VisitEntry(Walk& walk, const std::string& folder, const platform::DirectorySearch& search) {
-  const platform::DirectoryEntry& entry = search.Entry();
-  if (IsSkippedName(entry.Name)) return;
-  const bool storable = platform::IsStorableName(entry.Name);
-  if (entry.IsDirectory) {
-    const std::string path = platform::JoinPath(folder, entry.Name);
-    walk.Log("Folder: ", path);
-    if (storable) {
-      if (const auto failure = WalkFolder(walk, path, &search))
-        LogUnwalkedFolder(walk.window, *failure);
-    } else {
-      walk.window.AppendLog(kUnstorableNameText);
-    }
-  } else if (storable) {
-    AddFile(walk, platform::JoinPath(folder, entry.Name), entry.Name);
-  } else {
-    walk.Log("File: ", entry.Name);
-    walk.window.AppendLog(kUnstorableNameText);
-  }
-}
-
-std::optional<platform::DirectorySearch::Failure> WalkFolder(
-    Walk& walk, const std::string& folder, const platform::DirectorySearch* parent) {
-  platform::DirectorySearch search(parent);
-  if (!search.First(folder)) return search.FirstFailure();
-  TaskWindow& window = walk.window;
-  do {
-    VisitEntry(walk, folder, search);
-    walk.ShowProgress(folder);
-    window.ProcessPendingEvents();
-    if (window.IsAbortRequested()) {
-      search.Close();
-      walk.scanList.clear();
-      window.AppendLog(kAbortedText);
-      return std::nullopt;
-    }
-  } while (search.Next());
-  if (search.ListingBroke()) walk.Log(kListingBrokeText, folder);
-  return std::nullopt;
-}
-
-// Enters the generating state; leaving it, on every way out, returns the window to idle.
-BusyState GeneratingState(TaskWindow& window) {
-  using enum TaskControl;
-  return BusyState(
-      window,
-      {{ButtonGo, false}, {ButtonScanFolder, false}, {PageControl1, false}, {ButtonAbort, true}},
-      {{ButtonGo, true}, {ButtonAbort, false}, {ButtonScanFolder, true}, {PageControl1, true}});
-}
 
 }  // namespace
 
-std::optional<platform::DirectorySearch::Failure> ScanFolder(
-    TaskWindow& window, const std::string& folder, TMD5NodeArray& scanList,
-    const platform::DirectorySearch* parent) {
-  Walk walk(window, scanList);
-  return WalkFolder(walk, folder, parent);
+std::optional<platform::DirectorySearch::Failure> ScanFolder(TaskWindow& window,
+                                                             const std::string& folder,
+                                                             TMD5NodeArray& scanList,
+                                                             DigestSource& digests) {
+  ScanVisitor visitor(window, scanList, digests);
+  return WalkFolder(visitor, folder);
 }
 
 void RunGeneration(TaskWindow& window) {
+  DigestOnRequest digests;
+  RunGeneration(window, digests);
+}
+
+void RunGeneration(TaskWindow& window, DigestSource& digests) {
   window.SetAbortRequested(false);
-  BusyState busy = GeneratingState(window);
+  BusyState busy(window, TaskState::Generating);
   std::string folder = window.GetSelectedFolder();
   if (platform::RemoveTrailingSeparator(folder)) window.SetSelectedFolder(folder);
   window.ClearLog();
   TMD5NodeArray scanList;
-  if (!folder.empty()) ScanFolder(window, folder, scanList);
+  if (!folder.empty()) {
+    digests.ExpectWalk(folder);
+    ScanFolder(window, folder, scanList, digests);
+  }
   window.SetStatus(std::string());
   if (window.IsAbortRequested()) return;
   if (scanList.empty()) {
@@ -149,6 +119,7 @@ void RunGeneration(TaskWindow& window) {
   }
 
   window.SetStatus("Generating check file...");
+  window.ShowStatusNow();  // writing may take a while on a slow medium
   window.ProcessPendingEvents();
   // The timestamp is the moment of writing, after the walk.
   const std::string timestamp =

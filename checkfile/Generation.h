@@ -4,24 +4,24 @@
 #include <optional>
 #include <string>
 
+#include "checkfile/DigestSource.h"
 #include "checkfile/MD5Node.h"
 #include "checkfile/TaskWindow.h"
 #include "platform/DirectorySearch.h"
 
 namespace checkfile {
 
-// Walks folder (without trailing separator) depth first, in the directory search's order:
-// logs "Folder: " for every subfolder and "File: " for every file, digests each file into the
-// scan list (a file that cannot be digested is logged with its message and left out), and
-// skips ".", ".." and every "VRTLY-sums.MD5". After every entry it shows the count and the
-// folder in the status line, processes pending events and tests the abort flag; once the flag
-// is set each level empties the list, logs "OPERATION ABORTED BY USER." and returns.
-// parent: the search of the folder above, for the link-loop guard; none at the top.
-// Returns why, when the folder could not be searched at all; nothing when it was walked, or
-// held nothing visible.
-std::optional<platform::DirectorySearch::Failure> ScanFolder(
-    TaskWindow& window, const std::string& folder, TMD5NodeArray& scanList,
-    const platform::DirectorySearch* parent = nullptr);
+// Walks folder (without trailing separator) as FolderWalk.h says: logs "Folder: " for every
+// subfolder and "File: " for every file, digests each file into the scan list (a file that
+// cannot be digested is logged with its message and left out). After every entry it shows the
+// count and the folder in the status line, processes pending events and tests the abort flag;
+// once the flag is set each level empties the list, logs "OPERATION ABORTED BY USER." and
+// returns. Returns why, when the folder could not be searched at all; nothing when it was
+// walked, or held nothing visible.
+std::optional<platform::DirectorySearch::Failure> ScanFolder(TaskWindow& window,
+                                                             const std::string& folder,
+                                                             TMD5NodeArray& scanList,
+                                                             DigestSource& digests);
 
 // The log line after a subfolder's "Folder: " line when the walk could not go into it, so that
 // its files are never missing without a word (an empty folder has no such line).

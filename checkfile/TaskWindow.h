@@ -1,4 +1,4 @@
-// What the two checkfile tasks need of the window they run in. The GUI's main window, the
+// What the checkfile tasks need of the window they run in. The GUI's main window, the
 // console tool and the tests' recording window implement it, so the same task code runs
 // under all three.
 #pragma once
@@ -8,13 +8,13 @@
 
 namespace checkfile {
 
-// The controls whose enabled state the tasks switch between the idle and the busy states.
-enum class TaskControl {
-  ButtonGo,             // "Go!", starts the generation
-  ButtonScanFolder,     // chooses the folder to scan
-  PageControl1,         // the pages, and through them both task buttons
-  ButtonFindCheckFile,  // "Open Checkfile...", starts the verification
-  ButtonAbort,          // raises the abort flag
+// The states of the window a task runs in. A task enters its busy state when it starts and
+// returns to idle on every way out; which controls each state disables, and in what order, is
+// the window's business.
+enum class TaskState {
+  Idle,        // either task can be started
+  Generating,  // "Go!" runs: only Abort, the log and the window frame react
+  Verifying,   // "Open Checkfile..." runs: the same
 };
 
 class TaskWindow {
@@ -35,7 +35,11 @@ class TaskWindow {
   // The window's report of an error that ended a task (see ErrorBoxText).
   virtual void ShowErrorBox(const std::string& message) = 0;
 
-  virtual void SetControlEnabled(TaskControl control, bool enabled) = 0;
+  // Shows the latest status at once, before a step that may take a while (writing the
+  // checkfile to a slow medium); otherwise the window may show statuses in batches.
+  virtual void ShowStatusNow() = 0;
+
+  virtual void EnterState(TaskState state) = 0;
 
   // The abort flag: set only by the Abort button, cleared by each task when it starts.
   virtual bool IsAbortRequested() = 0;

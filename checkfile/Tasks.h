@@ -12,6 +12,7 @@
 // window adds the full stop (ErrorBoxText).
 #pragma once
 
+#include "checkfile/DigestSource.h"
 #include "checkfile/TaskWindow.h"
 
 namespace checkfile {
@@ -19,16 +20,27 @@ namespace checkfile {
 // Walks GetSelectedFolder() (one trailing separator removed from the field), digests every
 // file, writes the folder's checkfile and logs the outcome.
 void RunGeneration(TaskWindow& window);
+// The same with the digests from the given source (the console tool's reading ahead).
+void RunGeneration(TaskWindow& window, DigestSource& digests);
 
 // Asks for a checkfile with RunOpenDialog (starting in GetSelectedFolder()), tests every file
 // it lists against the checkfile's own folder and logs each result and a summary. A cancelled
 // dialog changes nothing.
 void RunVerification(TaskWindow& window);
+void RunVerification(TaskWindow& window, DigestSource& digests);
 
 // Runs the task; a TaskError that ends it goes to window.ShowErrorBox.
 inline void RunTask(TaskWindow& window, void (*task)(TaskWindow&)) {
   try {
     task(window);
+  } catch (const TaskError& error) {
+    window.ShowErrorBox(error.what());
+  }
+}
+inline void RunTask(TaskWindow& window, void (*task)(TaskWindow&, DigestSource&),
+                    DigestSource& digests) {
+  try {
+    task(window, digests);
   } catch (const TaskError& error) {
     window.ShowErrorBox(error.what());
   }

@@ -20,11 +20,12 @@ struct Counters {
 // One verification: the window, the counts, and the texts of each entry, whose buffers every
 // entry reuses instead of making new ones.
 struct Check {
-  Check(TaskWindow& taskWindow, const std::string& folder)
-      : window(taskWindow), baseFolder(folder) {}
+  Check(TaskWindow& taskWindow, const std::string& folder, DigestSource& source)
+      : window(taskWindow), baseFolder(folder), digests(source) {}
 
   TaskWindow& window;
   const std::string& baseFolder;
+  DigestSource& digests;
   Counters counters;
   CheckfileEntry entry;
   std::string path;
@@ -32,11 +33,7 @@ struct Check {
   std::string line;
 
   // The listed file's full name: the checkfile's folder and the relative path.
-  void TakePath() {
-    entry.RelativePath = platform::FromStoredPath(std::move(entry.RelativePath));
-    path.assign(baseFolder);
-    path += entry.RelativePath;
-  }
+  void TakePath() { path = ListedPath(baseFolder, std::move(entry.RelativePath)); }
 
   void ShowProgress() {
     char count[24];
@@ -56,10 +53,10 @@ struct Check {
 
   // Tests the listed file and logs the result.
   void TestEntry() {
-    const int32_t code = HashFile(HASH_MD5, path, computed);
-    if (code != HASH_OK) {
+    const int32_t code = digests.Digest(path, computed);
+    if (code != digest::HASH_OK) {
       ++counters.notTested;
-      window.AppendLog("ERROR: " + HashErrorText(code) + " (" + path + ")");
+      window.AppendLog("ERROR: " + digest::HashErrorText(code) + " (" + path + ")");
       return;
     }
     ++counters.tested;
@@ -72,6 +69,17 @@ struct Check {
     }
   }
 };
+
+// The full names of the files the entry lines list, in order, for a source that reads ahead.
+std::vector<std::string> ListedPaths(const std::vector<std::string>& lines,
+                                     const std::string& baseFolder) {
+  std::vector<std::string> paths;
+  CheckfileEntry entry;
+  for (const std::string& line : lines) {
+    if (ParseEntryLine(line, entry)) paths.push_back(ListedPath(baseFolder, entry.RelativePath));
+  }
+  return paths;
+}
 
 // Tests every entry line in order, until the user stops it.
 void TestEntries(Check& check, const std::vector<std::string>& lines) {
@@ -112,26 +120,24 @@ void AppendSummary(TaskWindow& window, const Counters& counters) {
     window.AppendLog("EVERY FILE APPEARS OK!");
 }
 
-// Enters the verifying state; leaving it, on every way out, returns the window to idle.
-BusyState VerifyingState(TaskWindow& window) {
-  using enum TaskControl;
-  return BusyState(window,
-                   {{PageControl1, false}, {ButtonFindCheckFile, false}, {ButtonAbort, true}},
-                   {{PageControl1, true}, {ButtonFindCheckFile, true}, {ButtonAbort, false}});
-}
-
 }  // namespace
 
 void RunVerification(TaskWindow& window) {
+  DigestOnRequest digests;
+  RunVerification(window, digests);
+}
+
+void RunVerification(TaskWindow& window, DigestSource& digests) {
   std::string chosen;
   if (!window.RunOpenDialog(window.GetSelectedFolder(), chosen)) return;
   window.SetAbortRequested(false);
-  BusyState busy = VerifyingState(window);
+  BusyState busy(window, TaskState::Verifying);
   const std::vector<std::string> lines = LoadCheckfileLines(chosen);
   window.ClearLog();
   window.AppendLog("Testing MD5 sums in " + chosen);
   const std::string baseFolder = platform::FolderPartOf(chosen);
-  Check check(window, baseFolder);
+  digests.ExpectFiles(ListedPaths(lines, baseFolder));
+  Check check(window, baseFolder, digests);
   TestEntries(check, lines);
   if (!window.IsAbortRequested()) AppendSummary(window, check.counters);
   window.SetStatus(window.StatusBanner());

@@ -1,49 +1,163 @@
 #include "cli/CommandLine.h"
 
-#include "app/resources/Version.h"
+#include <charconv>
+
+#include "version/Version.h"
 
 namespace cli {
 
 namespace {
 
+constexpr unsigned kMaxJobs = 256;
+
 Command Invalid(std::string problem) {
-  return {CommandKind::Invalid, std::string(), std::move(problem)};
+  Command command;
+  command.Problem = std::move(problem);
+  return command;
 }
 
-Command TaskCommand(CommandKind kind, const std::vector<std::string>& args) {
-  if (args.size() < 2) return Invalid("'" + args[0] + "' needs one argument");
-  if (args.size() > 2)
-    return Invalid("'" + args[0] + "' takes one argument, not " + std::to_string(args.size() - 1));
-  return {kind, args[1], std::string()};
+bool IsTaskWord(const std::string& word, CommandKind& kind) {
+  if (word == "make") {
+    kind = CommandKind::Make;
+  } else if (word == "check") {
+    kind = CommandKind::Check;
+  } else if (word == "update") {
+    kind = CommandKind::Update;
+  } else {
+    return false;
+  }
+  return true;
 }
+
+// The number of -j: a whole decimal number from 1 to kMaxJobs.
+bool ParseJobs(const std::string& text, TaskOptions& options) {
+  unsigned jobs = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, jobs);
+  if (error != std::errc() || stop != end || jobs < 1 || jobs > kMaxJobs) return false;
+  options.Jobs = jobs;
+  return true;
+}
+
+// Reads the arguments of a task command: options, then exactly one operand.
+class TaskArguments {
+ public:
+  TaskArguments(CommandKind kind, const std::vector<std::string>& args) : args_(args) {
+    command_.Kind = kind;
+  }
+
+  Command Parse() {
+    bool optionsEnded = false;
+    std::vector<std::string> operands;
+    for (next_ = 1; next_ < args_.size(); ++next_) {
+      const std::string& arg = args_[next_];
+      if (!optionsEnded && arg == "--") {
+        optionsEnded = true;
+      } else if (!optionsEnded && operands.empty() && arg.size() > 1 && arg[0] == '-') {
+        if (!TakeOption(arg)) return Invalid(problem_);
+      } else {
+        operands.push_back(arg);
+      }
+    }
+    const std::string& word = args_[0];
+    if (operands.empty()) return Invalid("'" + word + "' needs one argument");
+    if (operands.size() > 1)
+      return Invalid("'" + word + "' takes one argument, not " + std::to_string(operands.size()));
+    command_.Operand = operands[0];
+    return command_;
+  }
+
+ private:
+  bool Fail(std::string problem) {
+    problem_ = std::move(problem);
+    return false;
+  }
+
+  bool TakeJobs(const std::string& text) {
+    if (ParseJobs(text, command_.Options)) return true;
+    return Fail("'-j' takes a number of jobs from 1 to " + std::to_string(kMaxJobs) + ", not '" +
+                text + "'");
+  }
+
+  bool TakeOption(const std::string& arg) {
+    TaskOptions& options = command_.Options;
+    if (arg == "-j" || arg == "--jobs") {
+      if (next_ + 1 >= args_.size()) return Fail("'" + arg + "' needs a number of jobs");
+      return TakeJobs(args_[++next_]);
+    }
+    if (arg.rfind("--jobs=", 0) == 0) return TakeJobs(arg.substr(7));
+    if (arg.rfind("-j", 0) == 0) return TakeJobs(arg.substr(2));
+    if (arg == "-v" || arg == "--verbose") {
+      options.Verbose = true;
+    } else if (arg == "-q" || arg == "--quiet") {
+      options.Quiet = true;
+    } else if (arg == "--unlisted" && command_.Kind == CommandKind::Check) {
+      options.Unlisted = true;
+    } else if (arg == "--unlisted") {
+      return Fail("'--unlisted' goes with 'check' only");
+    } else {
+      return Fail("unknown option '" + arg + "'");
+    }
+    return true;
+  }
+
+  const std::vector<std::string>& args_;
+  size_t next_ = 1;
+  Command command_;
+  std::string problem_;
+};
 
 }  // namespace
 
 Command ParseCommandLine(const std::vector<std::string>& args) {
   if (args.empty()) return Invalid("no command given");
   const std::string& word = args[0];
-  if (word == "make") return TaskCommand(CommandKind::Make, args);
-  if (word == "check") return TaskCommand(CommandKind::Check, args);
+  if (CommandKind kind; IsTaskWord(word, kind)) return TaskArguments(kind, args).Parse();
   const bool alone = args.size() == 1;
-  if ((word == "--help" || word == "-h") && alone) return {CommandKind::Help, {}, {}};
-  if (word == "--version" && alone) return {CommandKind::Version, {}, {}};
-  if (word == "--help" || word == "-h" || word == "--version")
+  Command command;
+  if ((word == "--help" || word == "-h") && alone) {
+    command.Kind = CommandKind::Help;
+  } else if (word == "--version" && alone) {
+    command.Kind = CommandKind::Version;
+  } else if (word == "--help" || word == "-h" || word == "--version") {
     return Invalid("'" + word + "' takes no arguments");
-  return Invalid("unknown command '" + word + "'");
+  } else {
+    return Invalid("unknown command '" + word + "'");
+  }
+  return command;
 }
 
 std::string UsageText() {
-  return "Usage: vrtly make FOLDER\n"
-         "       vrtly check CHECKFILE\n"
+  return "Usage: vrtly make [OPTIONS] FOLDER\n"
+         "       vrtly check [OPTIONS] CHECKFILE\n"
+         "       vrtly update [OPTIONS] FOLDER\n"
          "       vrtly --help | --version\n";
 }
 
 std::string HelpText() {
   return UsageText() +
          "\n"
+         "Commands:\n"
          "  make FOLDER      digest every file below FOLDER and write FOLDER's checkfile,\n"
          "                   VRTLY-sums.MD5 (hidden and system files are left out)\n"
          "  check CHECKFILE  test every file that CHECKFILE lists, relative to its folder\n"
+         "  update FOLDER    bring FOLDER's checkfile up to date: digest the files that are\n"
+         "                   new or changed since it was written, keep the digests of the\n"
+         "                   others without reading them, drop the files that are gone\n"
+         "\n"
+         "Options (after the command, in any order, before FOLDER or CHECKFILE; -- ends\n"
+         "them):\n"
+         "  -j N, --jobs N   digest N files at once (1 to 256; -j 1 reads one file at a\n"
+         "                   time). Without -j: as many as the machine has cores when the\n"
+         "                   folder lies on solid-state or memory-backed storage, one on a\n"
+         "                   rotating disk, an optical drive, a network share, or when the\n"
+         "                   kind of medium cannot be told. The output is the same for any N.\n"
+         "  -v, --verbose    say on standard error how many files are digested at once, and\n"
+         "                   why\n"
+         "  -q, --quiet      leave out the Folder:, File: and OK: lines that no line about a\n"
+         "                   problem with that folder or file follows\n"
+         "  --unlisted       (check) then name every file in the checkfile's folder that the\n"
+         "                   checkfile does not list, as make would find them\n"
          "\n"
          "The log goes to standard output; the progress line, when standard error is a\n"
          "terminal, and any message go to standard error. Ctrl-C stops the run the way\n"
@@ -51,10 +165,16 @@ std::string HelpText() {
          "FOLDER and CHECKFILE are made full names (the current folder in front of a\n"
          "relative one), so the log names every file by its full name, as Veritally does.\n"
          "\n"
+         "Safety: update takes a file as unchanged only when its modification time (on\n"
+         "POSIX also its status-change time) is older than the checkfile's, with 2 seconds to\n"
+         "spare; a file whose times were set back on purpose keeps its old digest, and a\n"
+         "later check reports the mismatch, never OK. check never reads file times: it\n"
+         "reads every listed file.\n"
+         "\n"
          "Exit codes:\n"
          "  0    the checkfile was written with every file; every listed file is OK\n"
          "  1    a file could not be digested (it is not in the checkfile), did not match,\n"
-         "       or could not be tested\n"
+         "       could not be tested, or (--unlisted) is not listed\n"
          "  2    nothing was made or checked: bad usage, a checkfile that cannot be read or\n"
          "       written, no files to work with, a checkfile that lists no files; or the\n"
          "       log could not be written in full\n"

@@ -1,8 +1,8 @@
 #include "cli/ConsoleWindow.h"
 
-#include "app/resources/Version.h"
 #include "cli/Console.h"
 #include "cli/FullName.h"
+#include "version/Version.h"
 
 namespace cli {
 
@@ -41,6 +41,12 @@ void ConsoleWindow::FlushLog() {
 void ConsoleWindow::SetStatus(const std::string& text) {
   if (!progress_.Take(text)) return;
   // The log lines that came before the status come first, also when the streams are apart.
+  if (!logOnTerminal_) FlushLog();
+  progress_.Draw();
+}
+
+void ConsoleWindow::ShowStatusNow() {
+  if (!progress_.Enabled()) return;
   if (!logOnTerminal_) FlushLog();
   progress_.Draw();
 }

@@ -28,7 +28,8 @@ class ConsoleWindow : public checkfile::TaskWindow {
   void ProcessPendingEvents() override {}  // Ctrl-C arrives by itself
   void ShowMessageBox(const std::string& text) override;
   void ShowErrorBox(const std::string& message) override;
-  void SetControlEnabled(checkfile::TaskControl, bool) override {}
+  void ShowStatusNow() override;
+  void EnterState(checkfile::TaskState) override {}
   // Raised by a Ctrl-C at any time since the start of the program, also before the task's own
   // clearing of the flag at its start: that Ctrl-C was meant for this run too.
   bool IsAbortRequested() override;

@@ -20,8 +20,12 @@ int Code(ExitCode code) {
 int RunConsoleTask(cli::TaskKind kind, const std::string& operand) {
   cli::CatchInterrupts();
   cli::ConsoleWindow window(kind, operand);
-  checkfile::RunTask(window, kind == cli::TaskKind::Generation ? checkfile::RunGeneration
-                                                               : checkfile::RunVerification);
+  checkfile::DigestOnRequest digests;
+  if (kind == cli::TaskKind::Generation) {
+    checkfile::RunTask(window, checkfile::RunGeneration, digests);
+  } else {
+    checkfile::RunTask(window, checkfile::RunVerification, digests);
+  }
   return Code(window.Finish());
 }
 
@@ -31,6 +35,9 @@ int Run(const cli::Command& command) {
       return RunConsoleTask(cli::TaskKind::Generation, command.Operand);
     case cli::CommandKind::Check:
       return RunConsoleTask(cli::TaskKind::Verification, command.Operand);
+    case cli::CommandKind::Update:
+      cli::WriteText(cli::Stream::Err, "vrtly: 'update' is not available yet\n");
+      return Code(ExitCode::Trouble);
     case cli::CommandKind::Help:
       return Code(cli::WriteText(cli::Stream::Out, cli::HelpText()) ? ExitCode::Success
                                                                     : ExitCode::Trouble);

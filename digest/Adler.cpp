@@ -2,6 +2,8 @@
 
 #include "digest/CryptoUtils.h"
 
+namespace digest {
+
 namespace {
 constexpr uint32_t kModulus = 65521;  // the largest prime below 2^16
 }
@@ -27,3 +29,5 @@ void Adler32Update(uint32_t& state, const uint8_t* bytes, uint32_t length) {
 std::string Adler32Final(uint32_t state) {
   return HexDigits(state, 8);
 }
+
+}  // namespace digest

@@ -4,7 +4,11 @@
 #include <cstdint>
 #include <string>
 
+namespace digest {
+
 void Adler32Init(uint32_t& state);
 void Adler32Update(uint32_t& state, const uint8_t* bytes, uint32_t length);
 // The value as 8 lowercase hexadecimal digits, B before A.
 std::string Adler32Final(uint32_t state);
+
+}  // namespace digest

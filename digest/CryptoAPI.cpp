@@ -3,6 +3,8 @@
 #include "digest/Adler.h"
 #include "platform/File.h"
 
+namespace digest {
+
 namespace {
 
 bool IsKnownType(uint32_t hashType) {
@@ -146,3 +148,5 @@ std::string HashErrorText(int32_t code) {
       return "Unknown error";
   }
 }
+
+}  // namespace digest

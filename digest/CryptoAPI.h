@@ -10,6 +10,8 @@
 
 #include "digest/MD.h"
 
+namespace digest {
+
 inline constexpr uint32_t HASH_MD2 = 257;
 inline constexpr uint32_t HASH_MD4 = 258;
 inline constexpr uint32_t HASH_MD5 = 259;
@@ -47,3 +49,5 @@ bool HashFileRange(HashContext* context, const std::string& path, uint32_t start
 int32_t HashFile(uint32_t hashType, const std::string& path, std::string& digestText);
 
 std::string HashErrorText(int32_t code);
+
+}  // namespace digest

@@ -1,5 +1,7 @@
 #include "digest/CryptoUtils.h"
 
+namespace digest {
+
 namespace {
 constexpr char kHexDigits[] = "0123456789abcdef";
 }
@@ -22,3 +24,5 @@ void AppendHexBytes(std::string& text, const uint8_t* bytes, size_t count) {
     *digit++ = kHexDigits[bytes[i] & 0xFu];
   }
 }
+
+}  // namespace digest

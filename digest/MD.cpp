@@ -6,6 +6,8 @@
 #include "digest/CryptoUtils.h"
 #include "digest/Md5Schedule.h"
 
+namespace digest {
+
 namespace {
 
 // The little-endian 32-bit word at bytes (RFC 1320/1321, section 3.4: byte 4k is the least
@@ -292,3 +294,5 @@ std::string MD2Final(MD2Context& context) {
   AppendHexBytes(text, context.X, 16);
   return text;
 }
+
+}  // namespace digest

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace digest {
+
 struct MDContext {
   uint32_t State[4];     // chaining value A, B, C, D
   uint32_t BitCount[2];  // message length in bits modulo 2^64, low word first
@@ -39,3 +41,5 @@ void MD2AddByte(MD2Context& context, uint8_t byte);
 void MD2Update(MD2Context& context, const uint8_t* bytes, uint32_t length);
 // Pads, appends the checksum and gives the 32-digit digest text.
 std::string MD2Final(MD2Context& context);
+
+}  // namespace digest

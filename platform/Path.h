@@ -30,6 +30,11 @@ std::string FolderPartOf(const std::string& fileName);
 // any of them would read back as a different path. Windows names never hold them.
 bool IsStorableName(const std::string& name);
 
+// The path in the form in which two names of the same file compare equal byte for byte, as far
+// as letter case goes: Windows' file names ignore it, so Windows upper-cases the path in the
+// ANSI code page; POSIX names keep it, so POSIX returns the path unchanged.
+std::string ComparablePath(std::string path);
+
 // A relative path in the checkfile's form ("\" between components) and back.
 std::string ToStoredPath(std::string relativePath);
 std::string FromStoredPath(std::string storedPath);

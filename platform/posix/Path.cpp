@@ -32,6 +32,10 @@ bool IsStorableName(const std::string& name) {
   return name.find_first_of("\\\r\n") == std::string::npos;
 }
 
+std::string ComparablePath(std::string path) {
+  return path;
+}
+
 std::string ToStoredPath(std::string relativePath) {
   std::replace(relativePath.begin(), relativePath.end(), kPathSeparator, kStoredSeparator);
   return relativePath;

@@ -1,5 +1,7 @@
 #include "platform/Path.h"
 
+#include <windows.h>
+
 namespace platform {
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -24,6 +26,11 @@ std::string FolderPartOf(const std::string& fileName) {
 
 bool IsStorableName(const std::string&) {
   return true;
+}
+
+std::string ComparablePath(std::string path) {
+  if (!path.empty()) CharUpperBuffA(path.data(), static_cast<DWORD>(path.size()));
+  return path;
 }
 
 std::string ToStoredPath(std::string relativePath) {

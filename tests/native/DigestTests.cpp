@@ -9,6 +9,8 @@
 #include "digest/CryptoUtils.h"
 #include "tests/support/TestFiles.h"
 
+using namespace digest;  // the library under test
+
 namespace {
 
 struct Vector {

@@ -6,31 +6,21 @@
 
 namespace testing_support {
 
-using checkfile::TaskControl;
+using checkfile::TaskState;
 
-const char* ControlName(TaskControl control) {
-  switch (control) {
-    case TaskControl::ButtonGo:
-      return "ButtonGo";
-    case TaskControl::ButtonScanFolder:
-      return "ButtonScanFolder";
-    case TaskControl::PageControl1:
-      return "PageControl1";
-    case TaskControl::ButtonFindCheckFile:
-      return "ButtonFindCheckFile";
-    case TaskControl::ButtonAbort:
-      return "ButtonAbort";
+const char* StateName(TaskState state) {
+  switch (state) {
+    case TaskState::Idle:
+      return "idle";
+    case TaskState::Generating:
+      return "generating";
+    case TaskState::Verifying:
+      return "verifying";
   }
   return "?";
 }
 
-RecordingWindow::RecordingWindow() {
-  for (TaskControl control : {TaskControl::ButtonGo, TaskControl::ButtonScanFolder,
-                              TaskControl::PageControl1, TaskControl::ButtonFindCheckFile}) {
-    enabled[control] = true;
-  }
-  enabled[TaskControl::ButtonAbort] = false;
-}
+RecordingWindow::RecordingWindow() = default;
 
 void RecordingWindow::Record(Op op, std::string text) {
   calls_.push_back({op, std::move(text)});
@@ -70,9 +60,13 @@ void RecordingWindow::ShowErrorBox(const std::string& message) {
   Record(Op::ShowErrorBox, message);
 }
 
-void RecordingWindow::SetControlEnabled(TaskControl control, bool on) {
-  Record(Op::SetControlEnabled, std::string(on ? "enable " : "disable ") + ControlName(control));
-  enabled[control] = on;
+void RecordingWindow::ShowStatusNow() {
+  Record(Op::ShowStatusNow);
+}
+
+void RecordingWindow::EnterState(TaskState next) {
+  Record(Op::EnterState, StateName(next));
+  state = next;
 }
 
 bool RecordingWindow::IsAbortRequested() {
@@ -133,8 +127,11 @@ std::vector<std::string> RecordingWindow::Trace() const {
       case Op::ShowErrorBox:
         lines.push_back("error box: " + call.text);
         break;
-      case Op::SetControlEnabled:
-        lines.push_back(call.text);
+      case Op::ShowStatusNow:
+        lines.push_back("status shown");
+        break;
+      case Op::EnterState:
+        lines.push_back("state: " + call.text);
         break;
       case Op::SetAbortRequested:
         lines.push_back("abort flag " + call.text);

@@ -4,11 +4,11 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "checkfile/TaskWindow.h"
+#include "version/Version.h"
 
 namespace testing_support {
 
@@ -22,7 +22,8 @@ class RecordingWindow : public checkfile::TaskWindow {
     ProcessPendingEvents,
     ShowMessageBox,
     ShowErrorBox,
-    SetControlEnabled,
+    ShowStatusNow,
+    EnterState,
     IsAbortRequested,
     SetAbortRequested,
     GetSelectedFolder,
@@ -44,7 +45,8 @@ class RecordingWindow : public checkfile::TaskWindow {
   void ProcessPendingEvents() override;
   void ShowMessageBox(const std::string& text) override;
   void ShowErrorBox(const std::string& message) override;
-  void SetControlEnabled(checkfile::TaskControl control, bool enabled) override;
+  void ShowStatusNow() override;
+  void EnterState(checkfile::TaskState state) override;
   bool IsAbortRequested() override;
   void SetAbortRequested(bool requested) override;
   std::string GetSelectedFolder() override;
@@ -56,7 +58,7 @@ class RecordingWindow : public checkfile::TaskWindow {
   const std::vector<Call>& Calls() const { return calls_; }
   size_t Count(Op op) const;
   // The calls that change something or show something, as lines such as "log: File: a.txt",
-  // "status: ...", "events", "disable ButtonGo", "box: ...", "error box: ...". The queries
+  // "status: ...", "events", "state: generating", "box: ...", "error box: ...". The queries
   // (StatusBanner, IsAbortRequested, GetSelectedFolder, VersionText) are left out.
   std::vector<std::string> Trace() const;
   // Forgets the calls so far; the window's contents stay.
@@ -65,11 +67,12 @@ class RecordingWindow : public checkfile::TaskWindow {
   // What the window shows now.
   std::vector<std::string> log;
   std::string status;
-  std::map<checkfile::TaskControl, bool> enabled;  // all true but ButtonAbort at the start
+  checkfile::TaskState state = checkfile::TaskState::Idle;
   bool abortRequested = false;
   std::string selectedFolder;
-  std::string version = "0.1.1.3";
-  std::string banner = "Veritally version 0.1.1.3\nFree for any use, not for sale; no warranty.";
+  std::string version = VRTLY_FILE_VERSION_TEXT;
+  std::string banner =
+      "Veritally version " VRTLY_FILE_VERSION_TEXT "\nFree for any use, not for sale; no warranty.";
 
   // The open dialog's scripted answer.
   bool dialogConfirms = true;
@@ -87,7 +90,7 @@ class RecordingWindow : public checkfile::TaskWindow {
   size_t events_ = 0;
 };
 
-const char* ControlName(checkfile::TaskControl control);
+const char* StateName(checkfile::TaskState state);
 
 // The two tasks as their buttons start them: "Go!" on the folder, "Open Checkfile..." with
 // the dialog answering the checkfile's name.

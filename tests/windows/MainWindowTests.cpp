@@ -5,16 +5,20 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "app/Unit1.h"
 #include "tests/windows/GuiTestSupport.h"
 #include "ui/Navigation.h"
 #include "ui/Path.h"
+#include "version/Version.h"
 
 namespace {
 
-using checkfile::TaskControl;
+using checkfile::TaskState;
 using gui_test::BoundsInParent;
 using gui_test::HasStyle;
 using gui_test::Reachable;
@@ -96,14 +100,48 @@ void ClickTab(TForm1& form, int index) {
 
 class MainWindow : public testing::Test {
  protected:
-  // Moves from idle through a task's busy state and back, switching as the task does.
-  void Switch(std::initializer_list<std::pair<TaskControl, bool>> steps) {
-    for (const auto& [control, enabled] : steps)
-      form.SetControlEnabled(control, enabled);
-  }
-
   ui::Application& application = gui_test::TestApplication();  // before the window
   TForm1 form;
+};
+
+// The enabled-state changes of the window's controls, in the order they happen: each one sends
+// the control WM_ENABLE, which a hook on this thread sees.
+class EnableRecorder {
+ public:
+  explicit EnableRecorder(const TForm1& form)
+      : names_{{form.ButtonGo.Handle(), "ButtonGo"},
+               {form.ButtonScanFolder.Handle(), "ButtonScanFolder"},
+               {form.PageControl1.Handle(), "PageControl1"},
+               {form.ButtonFindCheckFile.Handle(), "ButtonFindCheckFile"},
+               {form.ButtonAbort.Handle(), "ButtonAbort"}} {
+    current_ = this;
+    hook_ = SetWindowsHookExA(WH_CALLWNDPROC, Record, nullptr, GetCurrentThreadId());
+  }
+  ~EnableRecorder() {
+    UnhookWindowsHookEx(hook_);
+    current_ = nullptr;
+  }
+  EnableRecorder(const EnableRecorder&) = delete;
+  EnableRecorder& operator=(const EnableRecorder&) = delete;
+
+  // The changes since the last call, as "enable ButtonGo" or "disable PageControl1".
+  std::vector<std::string> Take() { return std::exchange(seen_, {}); }
+
+ private:
+  static LRESULT CALLBACK Record(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == WM_ENABLE && current_ != nullptr) {
+      const auto name = current_->names_.find(message->hwnd);
+      if (name != current_->names_.end())
+        current_->seen_.push_back((message->wParam ? "enable " : "disable ") + name->second);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+
+  static inline EnableRecorder* current_ = nullptr;
+  std::map<HWND, std::string> names_;
+  std::vector<std::string> seen_;
+  HHOOK hook_ = nullptr;
 };
 
 TEST_F(MainWindow, StartsOnTheAboutPageWithBannerHelpTextAndTheExecutablesFolder) {
@@ -118,7 +156,7 @@ TEST_F(MainWindow, StartsOnTheAboutPageWithBannerHelpTextAndTheExecutablesFolder
   EXPECT_FALSE(HasStyle(form.TabSheetCheck.Handle(), WS_VISIBLE));
 
   const std::string banner = form.StatusText();
-  const std::string firstLine = "Veritally version 0.1.1.3\n";
+  const std::string firstLine = "Veritally version " VRTLY_FILE_VERSION_TEXT "\n";
   ASSERT_EQ(banner.substr(0, firstLine.size()), firstLine);
   const std::string notice = banner.substr(firstLine.size());
   EXPECT_EQ(notice.find_first_of("\r\n"), std::string::npos);
@@ -135,7 +173,7 @@ TEST_F(MainWindow, StartsOnTheAboutPageWithBannerHelpTextAndTheExecutablesFolder
   EXPECT_EQ(help[56], "WARRANTY DISCLAIMER");
   EXPECT_EQ(form.Memo1.FirstVisibleLine(), 0);
 
-  EXPECT_EQ(WindowText(form.Label2.Handle()), "Veritally version 0.1.1.3");
+  EXPECT_EQ(WindowText(form.Label2.Handle()), "Veritally version " VRTLY_FILE_VERSION_TEXT);
   EXPECT_EQ(WindowText(form.Label5.Handle()),
             "NO WARRANTY EXPRESSED OR IMPLIED. USE AT YOUR OWN RISK.");
   EXPECT_EQ(WindowText(form.VtURLLabel1.Handle()), "Email: veritally@example.org");
@@ -273,7 +311,7 @@ TEST_F(MainWindow, TabMovesTheFocusInTheLayoutsOrderAndATabClickShowsItsPage) {
   EXPECT_TRUE(HasStyle(form.TabSheetMake.Handle(), WS_VISIBLE));
   EXPECT_FALSE(HasStyle(form.TabSheet1.Handle(), WS_VISIBLE));
 
-  form.SetControlEnabled(TaskControl::ButtonAbort, true);
+  form.ButtonAbort.SetEnabled(true);
   const HWND expected[] = {form.ButtonScanFolder.Handle(), form.ButtonGo.Handle(),
                            form.Memo1.Handle(), form.ButtonAbort.Handle(),
                            form.PageControl1.Handle()};
@@ -304,11 +342,13 @@ TEST_F(MainWindow, TheThreeControlStatesAreThoseOfTheTable) {
   };
   expectIdle();
 
-  // Generating: the order in which the generation switches.
-  Switch({{TaskControl::ButtonGo, false},
-          {TaskControl::ButtonScanFolder, false},
-          {TaskControl::PageControl1, false},
-          {TaskControl::ButtonAbort, true}});
+  using Switches = std::vector<std::string>;
+  EnableRecorder switches(form);
+
+  // Generating, in the order in which the generation switches.
+  form.EnterState(TaskState::Generating);
+  EXPECT_EQ(switches.Take(), (Switches{"disable ButtonGo", "disable ButtonScanFolder",
+                                       "disable PageControl1", "enable ButtonAbort"}));
   EXPECT_FALSE(IsWindowEnabled(pages));
   EXPECT_FALSE(IsWindowEnabled(scan));
   EXPECT_FALSE(IsWindowEnabled(go));
@@ -317,16 +357,15 @@ TEST_F(MainWindow, TheThreeControlStatesAreThoseOfTheTable) {
   EXPECT_TRUE(Reachable(abort));
   EXPECT_TRUE(Reachable(memo));
   EXPECT_TRUE(IsWindowEnabled(form.Handle()));
-  Switch({{TaskControl::ButtonGo, true},
-          {TaskControl::ButtonAbort, false},
-          {TaskControl::ButtonScanFolder, true},
-          {TaskControl::PageControl1, true}});
+  form.EnterState(TaskState::Idle);
+  EXPECT_EQ(switches.Take(), (Switches{"enable ButtonGo", "disable ButtonAbort",
+                                       "enable ButtonScanFolder", "enable PageControl1"}));
   expectIdle();
 
   // Verifying.
-  Switch({{TaskControl::PageControl1, false},
-          {TaskControl::ButtonFindCheckFile, false},
-          {TaskControl::ButtonAbort, true}});
+  form.EnterState(TaskState::Verifying);
+  EXPECT_EQ(switches.Take(), (Switches{"disable PageControl1", "disable ButtonFindCheckFile",
+                                       "enable ButtonAbort"}));
   EXPECT_FALSE(IsWindowEnabled(pages));
   EXPECT_FALSE(IsWindowEnabled(find));
   EXPECT_TRUE(IsWindowEnabled(scan));  // enabled, but out of reach
@@ -335,20 +374,19 @@ TEST_F(MainWindow, TheThreeControlStatesAreThoseOfTheTable) {
   EXPECT_FALSE(Reachable(go));
   EXPECT_TRUE(Reachable(abort));
   EXPECT_TRUE(Reachable(memo));
-  Switch({{TaskControl::PageControl1, true},
-          {TaskControl::ButtonFindCheckFile, true},
-          {TaskControl::ButtonAbort, false}});
+  form.EnterState(TaskState::Idle);
+  EXPECT_EQ(switches.Take(),
+            (Switches{"enable PageControl1", "enable ButtonFindCheckFile", "disable ButtonAbort"}));
   expectIdle();
+  form.EnterState(TaskState::Idle);  // already idle: nothing changes
+  EXPECT_EQ(switches.Take(), Switches{});
 }
 
 TEST_F(MainWindow, InABusyStateOnlyTheLogAndAbortTakeTheKeyboard) {
   ShowWindow(form.Handle(), SW_SHOW);
   ClickTab(form, 0);
   ASSERT_EQ(form.PageControl1.Selected(), 0);
-  Switch({{TaskControl::ButtonGo, false},
-          {TaskControl::ButtonScanFolder, false},
-          {TaskControl::PageControl1, false},
-          {TaskControl::ButtonAbort, true}});
+  form.EnterState(TaskState::Generating);
   EXPECT_EQ(ui::NextTabStop(form.Handle(), form.Memo1.Handle(), false), form.ButtonAbort.Handle());
   EXPECT_EQ(ui::NextTabStop(form.Handle(), form.ButtonAbort.Handle(), false), form.Memo1.Handle());
 }

@@ -10,6 +10,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/windows/GuiTestSupport.h"
 #include "ui/Path.h"
+#include "version/Version.h"
 
 namespace {
 
@@ -30,8 +31,9 @@ void ExpectAllFields(const TVtVersionInfo& info, const std::string& text) {
 TEST(VtVersionInfo, ReadsTheRunningExecutablesStringTable) {
   TVtVersionInfo info;
   EXPECT_EQ(info.FilePath(), ui::ExecutablePath());
-  EXPECT_EQ(info.FieldValue(vfFileVersion), "0.1.1.3");
-  EXPECT_EQ(info.FieldValue(vfProductVersion), "1.0.0.0");  // not the fixed part's 0.1.1.3
+  EXPECT_EQ(info.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);
+  EXPECT_EQ(info.FieldValue(vfProductVersion),
+            VRTLY_PRODUCT_VERSION_TEXT);  // not the fixed part's numbers
   for (int index : {0, 1, 3, 4, 5, 6, 7, 9}) {
     EXPECT_EQ(info.FieldValue(index), "") << "index " << index;  // present, empty
   }
@@ -53,8 +55,8 @@ TEST(VtVersionInfo, AnIndexOutsideTheTenFieldsIsAListError) {
 TEST(VtVersionInfo, ProgramCarriesTheVersionResource) {
   TVtVersionInfo info;
   info.SetFilePath(ProductExecutable());
-  EXPECT_EQ(info.FieldValue(vfFileVersion), "0.1.1.3");
-  EXPECT_EQ(info.FieldValue(vfProductVersion), "1.0.0.0");
+  EXPECT_EQ(info.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);
+  EXPECT_EQ(info.FieldValue(vfProductVersion), VRTLY_PRODUCT_VERSION_TEXT);
   EXPECT_EQ(info.FieldValue(vfCompanyName), "");
 
   HMODULE program = LoadLibraryExA(ProductExecutable().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -123,9 +125,9 @@ TEST(VtVersionInfo, FilePathReadsWhenItChangesByteForByteAndNotWhileTheOwnerLoad
   ASSERT_TRUE(CopyFileA(Helper("version_partial.exe").c_str(), copy.c_str(), FALSE));
 
   TVtVersionInfo loading(true);
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), "0.1.1.3");  // read at construction
+  EXPECT_EQ(loading.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);  // read at construction
   loading.SetFilePath(copy);
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), "0.1.1.3");  // waits for the owner
+  EXPECT_EQ(loading.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);  // waits for the owner
   loading.Loaded();
   EXPECT_EQ(loading.FieldValue(vfFileVersion), "2.3.4.5");
 
@@ -142,7 +144,7 @@ TEST(VtVersionInfo, FilePathReadsWhenItChangesByteForByteAndNotWhileTheOwnerLoad
   // An empty path falls back to the running executable.
   loading.SetFilePath("");
   EXPECT_EQ(loading.FilePath(), ui::ExecutablePath());
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), "0.1.1.3");
+  EXPECT_EQ(loading.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);
 }
 
 }  // namespace

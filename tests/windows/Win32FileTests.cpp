@@ -7,6 +7,8 @@
 #include "platform/File.h"
 #include "tests/support/TestFiles.h"
 
+using namespace digest;  // the library under test
+
 namespace {
 
 using testing_support::TempDir;

@@ -16,7 +16,7 @@
 
 namespace {
 
-using checkfile::TaskControl;
+using checkfile::TaskState;
 using gui_test::BoxCatcher;
 using gui_test::CaughtBox;
 using gui_test::WindowText;
@@ -166,7 +166,7 @@ TEST_F(WindowServices, MessageBoxShowsTheTextWithOkCaptionedWithTheTitle) {
 
 TEST_F(WindowServices, ProcessPendingEventsLetsAClickOnAbortThrough) {
   ShowWindow(form.Handle(), SW_SHOW);
-  form.SetControlEnabled(TaskControl::ButtonAbort, true);
+  form.EnterState(TaskState::Generating);
   form.ProcessPendingEvents();
   gui_test::PostClick(form.ButtonAbort.Handle());
   gui_test::PostClick(form.ButtonAbort.Handle());  // twice in one pause: as once

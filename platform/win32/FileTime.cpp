@@ -1,0 +1,67 @@
+#include "platform/FileTime.h"
+
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+FileTime FromFiletime(const FILETIME& time) {
+  return {static_cast<int64_t>((static_cast<uint64_t>(time.dwHighDateTime) << 32) |
+                               time.dwLowDateTime)};
+}
+
+FILETIME ToFiletime(FileTime time) {
+  const auto ticks = static_cast<uint64_t>(time.Ticks);
+  FILETIME filetime;
+  filetime.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFFu);
+  filetime.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+  return filetime;
+}
+
+// The folder entry's data: times, size and attributes, without opening the file, so a file
+// held open without sharing still gives them.
+bool EntryData(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+  return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) != 0;
+}
+
+}  // namespace
+
+FileTime CurrentFileTime() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return FromFiletime(now);
+}
+
+bool LastChangeTime(const std::string& path, FileTime& time) {
+  return ModificationTime(path, time);
+}
+
+bool ModificationTime(const std::string& path, FileTime& time) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!EntryData(path, data)) return false;
+  time = FromFiletime(data.ftLastWriteTime);
+  return true;
+}
+
+bool SetModificationTime(const std::string& path, FileTime time) {
+  const HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const FILETIME lastWrite = ToFiletime(time);
+  const bool set = SetFileTime(file, nullptr, nullptr, &lastWrite) != 0;
+  const DWORD error = GetLastError();
+  CloseHandle(file);
+  SetLastError(error);
+  return set;
+}
+
+bool FileSizeWithoutOpening(const std::string& path, uint64_t& size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!EntryData(path, data)) return false;
+  size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
+}  // namespace platform
