@@ -30,11 +30,11 @@ class Choices {
 };
 
 std::string ScalarDigest(std::string_view message) {
-  MDContext context;
-  MDInit(context);
-  MDUpdate(context, reinterpret_cast<const uint8_t*>(message.data()),
-           static_cast<uint32_t>(message.size()), MD5Transform);
-  return MDFinal(context, MD5Transform);
+  digest::MDContext context;
+  digest::MDInit(context);
+  digest::MDUpdate(context, reinterpret_cast<const uint8_t*>(message.data()),
+                   static_cast<uint32_t>(message.size()), digest::MD5Transform);
+  return digest::MDFinal(context, digest::MD5Transform);
 }
 
 }  // namespace

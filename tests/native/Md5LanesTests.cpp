@@ -16,6 +16,7 @@
 
 namespace {
 
+using digest::AppendHexBytes;
 using digest::LanePhase;
 using digest::Md5Digest;
 using digest::Md5Lanes;
@@ -23,18 +24,18 @@ using testing_support::Driving;
 using testing_support::Ending;
 using testing_support::LaneRun;
 
-std::string Hex(const Md5Digest& digest) {
+std::string Hex(const Md5Digest& bytes) {
   std::string text;
-  AppendHexBytes(text, digest.data(), digest.size());
+  AppendHexBytes(text, bytes.data(), bytes.size());
   return text;
 }
 
 std::string ScalarDigest(const std::string& message) {
-  MDContext context;
-  MDInit(context);
-  MDUpdate(context, reinterpret_cast<const uint8_t*>(message.data()),
-           static_cast<uint32_t>(message.size()), MD5Transform);
-  return MDFinal(context, MD5Transform);
+  digest::MDContext context;
+  digest::MDInit(context);
+  digest::MDUpdate(context, reinterpret_cast<const uint8_t*>(message.data()),
+                   static_cast<uint32_t>(message.size()), digest::MD5Transform);
+  return digest::MDFinal(context, digest::MD5Transform);
 }
 
 // Bytes of their own for every message, so that a lane that reads another lane's blocks is seen.

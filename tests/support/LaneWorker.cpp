@@ -61,10 +61,10 @@ LaneRun DigestThroughLanes(digest::Md5Lanes& lanes, const std::vector<std::strin
       if ((attention >> lane & 1u) == 0) continue;
       Job& job = jobs[lane];
       if (lanes.Phase(lane) == LanePhase::Done) {
-        digest::Md5Digest digest;
-        refusedUnless(lanes.TakeDigest(lane, digest));
+        digest::Md5Digest bytes;
+        refusedUnless(lanes.TakeDigest(lane, bytes));
         run.digests[job.message].clear();
-        AppendHexBytes(run.digests[job.message], digest.data(), digest.size());
+        digest::AppendHexBytes(run.digests[job.message], bytes.data(), bytes.size());
         if (nextMessage < messages.size()) startMessage(lane, nextMessage++, false);
       } else if (driving.abandonEvery > 0 && job.message % driving.abandonEvery == 1 &&
                  !job.restarted) {
