@@ -88,13 +88,29 @@ std::string CheckfileText(const std::string& versionText, const std::string& tim
   return text;
 }
 
-void WriteCheckfile(const std::string& path, const std::string& text) {
-  platform::File file = platform::File::CreateForWrite(path);
+void WriteCheckfile(const std::string& path, const std::string& text,
+                    std::optional<platform::FileTime> modified) {
+  // Asked first, so that a checkfile that could not be created anew is refused as before.
+  if (!platform::CanCreateForWrite(path))
+    throw TaskError(FileErrorText("Cannot create file", path));
+  const std::string folder = platform::FolderPartOf(path);
+  const std::string temporary = folder + kTemporaryCheckfileName;
+  platform::File file = platform::File::CreateTemporary(temporary);
   if (!file.IsOpen()) throw TaskError(FileErrorText("Cannot create file", path));
-  if (WriteWhole(file, text)) return;
+  const bool written =
+      WriteWhole(file, text) && (!modified || file.SetModificationTime(*modified)) && file.Flush();
   file.Close();
-  platform::DeleteFileAt(path);
-  throw TaskError("Stream write error");
+  if (!written) {
+    platform::DeleteFileAt(temporary);
+    throw TaskError("Stream write error");
+  }
+  if (!platform::ReplaceWithTemporary(temporary, path)) {
+    const std::string error = FileErrorText("Cannot create file", path);
+    platform::DeleteFileAt(temporary);
+    throw TaskError(error);
+  }
+  // The new checkfile is in place; only the folder's record of it may not be on the medium yet.
+  if (!platform::FlushFolder(folder)) throw TaskError("Stream write error");
 }
 
 std::string ListedPath(const std::string& baseFolder, std::string storedRelativePath) {

@@ -12,10 +12,14 @@
 #include <vector>
 
 #include "checkfile/MD5Node.h"
+#include "platform/File.h"
 
 namespace checkfile {
 
 inline constexpr char kCheckfileName[] = "VRTLY-sums.MD5";
+// The new checkfile while it is written, beside the old one (hidden from every walk); one that
+// a crash left behind is taken over by the next write.
+inline constexpr char kTemporaryCheckfileName[] = ".VRTLY-sums.MD5.tmp";
 // A relative path is read and written with at most this many characters.
 inline constexpr size_t kMaxRelativePath = 10000;
 
@@ -29,11 +33,15 @@ std::string StoredRelativePath(const std::string& selectedFolder, const std::str
 std::string CheckfileText(const std::string& versionText, const std::string& timestamp,
                           const std::string& selectedFolder, const TMD5NodeArray& nodes);
 
-// Creates (or replaces) the file with exclusive access and writes the text in one write.
-// Throws TaskError "Cannot create file "path". <system text>" when it cannot be created, and
-// "Stream write error" when not all of the text can be written; a file that was created but
-// not written completely is removed again, so no cut-off checkfile is left behind.
-void WriteCheckfile(const std::string& path, const std::string& text);
+// Replaces the file with the text so that the previous one is never lost: the text goes in one
+// write to the temporary beside it, is flushed to the medium (with the modification time set
+// first, when one is given), and the temporary is moved over path in one step. Throws
+// TaskError "Cannot create file "path". <system text>" when the file cannot be replaced (it is
+// held elsewhere, read-only, a folder, or the folder cannot be written), and "Stream write
+// error" when the text cannot all be written and flushed. On every failure before the move the
+// previous file stays as it was and no temporary is left behind.
+void WriteCheckfile(const std::string& path, const std::string& text,
+                    std::optional<platform::FileTime> modified = std::nullopt);
 
 // The full name under which the verification opens the file an entry lists: the checkfile's
 // folder part (with its separator), then the stored relative path in the platform's form.

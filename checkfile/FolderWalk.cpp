@@ -7,10 +7,18 @@ namespace checkfile {
 
 namespace {
 
+// On a file system that ignores letter case, "vrtly-sums.md5" in the selected folder is the
+// checkfile itself: digesting it would list the checkfile in itself with a digest that the write
+// then makes stale. In subfolders, and where case counts, it is a file like any other.
+bool IsTheCheckfileItself(const std::string& name, bool inSelectedFolder) {
+  return inSelectedFolder &&
+         platform::ComparablePath(name) == platform::ComparablePath(kCheckfileName);
+}
+
 void VisitEntry(WalkVisitor& visitor, const std::string& folder,
-                const platform::DirectorySearch& search) {
+                const platform::DirectorySearch& search, bool inSelectedFolder) {
   const platform::DirectoryEntry& entry = search.Entry();
-  if (IsSkippedName(entry.Name)) return;
+  if (IsSkippedName(entry.Name) || IsTheCheckfileItself(entry.Name, inSelectedFolder)) return;
   const std::string path = platform::JoinPath(folder, entry.Name);
   const bool storable = platform::IsStorableName(entry.Name);
   if (!entry.IsDirectory) {
@@ -41,7 +49,7 @@ std::optional<platform::DirectorySearch::Failure> WalkFolder(
   platform::DirectorySearch search(parent);
   if (!search.First(folder)) return search.FirstFailure();
   do {
-    VisitEntry(visitor, folder, search);
+    VisitEntry(visitor, folder, search, parent == nullptr);
     if (!visitor.AfterEntry(folder)) {
       search.Close();
       visitor.Stopped(folder);

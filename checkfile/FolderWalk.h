@@ -1,9 +1,10 @@
 // The walk of a folder tree as "Go!" makes it: depth first, each folder's entries in the order
 // the directory search gives them (hidden and system entries it never gives), a subfolder's
 // whole subtree before the next entry of its parent, ".", ".." and every "VRTLY-sums.MD5"
-// skipped. The generation walks with it, and so does everything that must meet the same files
-// in the same order: a digest source that reads ahead of the generation, the search for files
-// a checkfile does not list, the update of a checkfile.
+// skipped, and in the selected folder also the checkfile under another letter case where the
+// file system ignores letter case. The generation walks with it, and so does everything that must
+// meet the same files in the same order: a digest source that reads ahead of the generation, the
+// search for files a checkfile does not list, the update of a checkfile.
 #pragma once
 
 #include <optional>

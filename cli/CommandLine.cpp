@@ -131,7 +131,7 @@ std::string UsageText() {
   return "Usage: vrtly make [OPTIONS] FOLDER\n"
          "       vrtly check [OPTIONS] CHECKFILE\n"
          "       vrtly update [OPTIONS] FOLDER\n"
-         "       vrtly --help | --version\n";
+         "       vrtly -h | --help | --version\n";
 }
 
 std::string HelpText() {

@@ -177,6 +177,8 @@ class JailHooks : public platform::FaultHooks {
     return 0;
   }
   uint32_t Write(intptr_t, uint32_t&) override { return EACCES; }
+  uint32_t Flush(intptr_t) override { return EACCES; }
+  uint32_t Replace(const std::string&, const std::string&) override { return EACCES; }
   void Opened(intptr_t file, const std::string& path) override {
     if (loading_) {
       loading_ = false;

@@ -4,16 +4,17 @@
 // MAX_PATH. Entries with the hidden, system or volume-label attribute are never returned. "."
 // and ".." are. Names come in the ANSI code page without best fit: a character that the code
 // page cannot hold comes as "?", so the entry cannot be opened and the walk reports it (the
-// ANSI search would give a look-alike name that opens another file, or "."). A folder that is
-// already being searched further up the walk (reached again through a junction or a link) yields
-// nothing (FirstFailure() says so).
+// ANSI search would give a look-alike name that opens another file, or "."). A folder entered
+// through a link or junction that is already being searched further up the walk yields nothing
+// (FirstFailure() says so); no other folder can be one.
 //
 // POSIX: the entries sorted by name, compared byte for byte after upper-casing (the order of
 // Windows' file systems, so a tree gives the same checkfile on both). A name starting with "."
 // is hidden. Symbolic links are followed. Everything that is not a directory is returned as a
 // file: a device, FIFO or socket, and a dangling link, then cannot be opened, so the walk
 // reports it instead of passing over it. A folder that is already being searched further up
-// the walk (a link loop) yields nothing (FirstFailure() says so).
+// the walk (a link loop, or a bind mount of a folder above) yields nothing (FirstFailure() says
+// so).
 #pragma once
 
 #include <memory>
@@ -65,6 +66,9 @@ class DirectorySearch {
   bool Advance();
 
   struct State;  // the backend's handle or entry list
+  // Whether the folder of state is one the walk is in already (a link or junction back up).
+  bool IsLoopBack(const State& state) const;
+
   const DirectorySearch* parent_;
   Failure failure_ = Failure::NothingVisible;
   bool broke_ = false;

@@ -22,6 +22,7 @@ class FaultHooks {
   // Each returns 0 to let the call go ahead, or the system error code with which the call then
   // fails without having touched anything (LastError() gives that code afterwards).
   virtual uint32_t OpenForRead(const std::string& path) = 0;
+  // Before a file is created for writing, a temporary included, and before CanCreateForWrite.
   virtual uint32_t CreateForWrite(const std::string& path) = 0;
   virtual uint32_t ListFolder(const std::string& folder) = 0;
   // Before the search of folder moves on from its entriesSoFar-th entry; an error breaks the
@@ -31,6 +32,9 @@ class FaultHooks {
   // short read or a short write.
   virtual uint32_t Read(intptr_t file, uint32_t& count) = 0;
   virtual uint32_t Write(intptr_t file, uint32_t& count) = 0;
+  virtual uint32_t Flush(intptr_t file) = 0;
+  // Before the temporary of a replacement is moved over path.
+  virtual uint32_t Replace(const std::string& temporary, const std::string& path) = 0;
 
   // A file has been opened (for reading or for writing), or is about to be closed; between the
   // two, Read and Write name it by this native handle.

@@ -3,6 +3,7 @@
 #include "platform/File.h"
 
 #include "platform/FaultHooks.h"
+#include "platform/FileNative.h"
 #include "platform/SystemError.h"
 
 namespace platform {
@@ -34,6 +35,14 @@ File File::CreateForWrite(const std::string& path) {
   return file;
 }
 
+File File::CreateTemporary(const std::string& path) {
+  FaultHooks* hooks = InstalledFaultHooks();
+  if (hooks != nullptr && Refused(hooks->CreateForWrite(path))) return File();
+  File file(NativeCreateTemporary(path));
+  if (hooks != nullptr && file.IsOpen()) hooks->Opened(file.handle_, path);
+  return file;
+}
+
 bool File::Read(void* buffer, uint32_t count, uint32_t& done) {
   if (FaultHooks* hooks = InstalledFaultHooks();
       hooks != nullptr && Refused(hooks->Read(handle_, count))) {
@@ -50,6 +59,26 @@ bool File::Write(const void* buffer, uint32_t count, uint32_t& done) {
     return false;
   }
   return NativeWrite(buffer, count, done);
+}
+
+bool File::Flush() {
+  if (FaultHooks* hooks = InstalledFaultHooks(); hooks != nullptr && Refused(hooks->Flush(handle_)))
+    return false;
+  return NativeFlush();
+}
+
+bool CanCreateForWrite(const std::string& path) {
+  if (FaultHooks* hooks = InstalledFaultHooks();
+      hooks != nullptr && Refused(hooks->CreateForWrite(path)))
+    return false;
+  return native::CanCreateForWrite(path);
+}
+
+bool ReplaceWithTemporary(const std::string& temporary, const std::string& path) {
+  if (FaultHooks* hooks = InstalledFaultHooks();
+      hooks != nullptr && Refused(hooks->Replace(temporary, path)))
+    return false;
+  return native::ReplaceWithTemporary(temporary, path);
 }
 
 void File::Close() {

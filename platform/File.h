@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/FileTime.h"
+
 namespace platform {
 
 // The size of the reads that digest files and load checkfiles.
@@ -32,6 +34,10 @@ class File {
   static File OpenForRead(const std::string& path);
   // Creates the file, or truncates an existing one, for writing with exclusive access.
   static File CreateForWrite(const std::string& path);
+  // Creates the temporary of a replacement (ReplaceWithTemporary) as CreateForWrite does, also
+  // over one that an earlier run left behind, and hidden from the walk: on Windows it has the
+  // hidden attribute; on POSIX the caller gives it a name that starts with ".".
+  static File CreateTemporary(const std::string& path);
 
   bool IsOpen() const { return handle_ != kInvalidHandle; }
 
@@ -45,6 +51,9 @@ class File {
   bool Read(void* buffer, uint32_t count, uint32_t& done);
   // Writes at most count bytes; done tells how many were written.
   bool Write(const void* buffer, uint32_t count, uint32_t& done);
+  // Makes everything written so far durable on the medium (FlushFileBuffers; fsync).
+  bool Flush();
+  bool SetModificationTime(FileTime time);  // (FileTime.cpp of the backend)
 
   void Close();
   void Attach(intptr_t handle) {
@@ -65,8 +74,10 @@ class File {
   // The backend's system calls (win32/File.cpp, posix/File.cpp).
   static intptr_t NativeOpenForRead(const std::string& path);
   static intptr_t NativeCreateForWrite(const std::string& path);
+  static intptr_t NativeCreateTemporary(const std::string& path);
   bool NativeRead(void* buffer, uint32_t count, uint32_t& done);
   bool NativeWrite(const void* buffer, uint32_t count, uint32_t& done);
+  bool NativeFlush();
   void NativeClose();
 
   intptr_t handle_ = kInvalidHandle;
@@ -78,5 +89,19 @@ bool FileSizeForReading(const std::string& path, uint64_t& size);
 
 // Removes a file; false when it cannot be removed.
 bool DeleteFileAt(const std::string& path);
+
+// Whether CreateForWrite could create the file at path now, without doing it: true when there
+// is none, or when it is a plain file that may be written and that nobody holds; otherwise
+// false, and the system error says why. Nothing is changed.
+bool CanCreateForWrite(const std::string& path);
+// Moves the temporary (written and closed) over path in one step, replacing whatever file is
+// there, and writes the move through to the medium: Windows: the hidden attribute taken off,
+// then MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH; POSIX: rename.
+// False when it could not be moved; path is then as it was.
+bool ReplaceWithTemporary(const std::string& temporary, const std::string& path);
+// Makes the entries of a folder durable after a file in it was replaced: POSIX flushes the
+// folder itself (fsync), where the file system supports that; Windows has written the move
+// through already. False when the medium reports an error.
+bool FlushFolder(const std::string& folder);
 
 }  // namespace platform

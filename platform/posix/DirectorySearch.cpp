@@ -88,6 +88,15 @@ struct DirectorySearch::State {
 };
 
 DirectorySearch::DirectorySearch(const DirectorySearch* parent) : parent_(parent) {}
+
+// Device and inode name a folder exactly, whatever path, link or bind mount leads there, so
+// every folder is compared with those above it.
+bool DirectorySearch::IsLoopBack(const State& state) const {
+  for (const DirectorySearch* above = parent_; above != nullptr; above = above->parent_) {
+    if (above->state_ && above->state_->identity == state.identity) return true;
+  }
+  return false;
+}
 DirectorySearch::~DirectorySearch() = default;
 
 bool DirectorySearch::Start(const std::string& folder) {
@@ -99,11 +108,9 @@ bool DirectorySearch::Start(const std::string& folder) {
   }
   auto state = std::make_unique<State>();
   state->identity = {info.st_dev, info.st_ino};
-  for (const DirectorySearch* above = parent_; above != nullptr; above = above->parent_) {
-    if (above->state_ && above->state_->identity == state->identity) {
-      failure_ = Failure::AlreadyOnWalk;
-      return false;
-    }
+  if (IsLoopBack(*state)) {
+    failure_ = Failure::AlreadyOnWalk;
+    return false;
   }
   for (;;) {
     errno = 0;

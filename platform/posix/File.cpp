@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/FaultHooks.h"
+#include "platform/FileNative.h"
 
 namespace platform {
 
@@ -100,6 +101,11 @@ intptr_t File::NativeCreateForWrite(const std::string& path) {
   return fd;
 }
 
+// A leftover of an earlier run is simply taken over: the lock keeps two runs apart.
+intptr_t File::NativeCreateTemporary(const std::string& path) {
+  return NativeCreateForWrite(path);
+}
+
 uint32_t File::SizeLow32() const {
   uint64_t size = 0;
   return Size(size) ? static_cast<uint32_t>(size) : 0xFFFFFFFFu;
@@ -132,6 +138,14 @@ bool File::NativeWrite(const void* buffer, uint32_t count, uint32_t& done) {
   } while (put < 0 && TryAgain(AsFd(handle_)));
   done = put < 0 ? 0 : static_cast<uint32_t>(put);
   return put >= 0;
+}
+
+bool File::NativeFlush() {
+  int result;
+  do {
+    result = fsync(AsFd(handle_));
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
 }
 
 void File::NativeClose() {
@@ -167,6 +181,35 @@ bool FileSizeForReading(const std::string& path, uint64_t& size) {
 
 bool DeleteFileAt(const std::string& path) {
   return unlink(path.c_str()) == 0;
+}
+
+// Asks as CreateForWrite would, but without O_CREAT and without truncating: a folder, a device
+// or a file another process holds is refused with the same error.
+bool native::CanCreateForWrite(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return errno == ENOENT;
+  const intptr_t fd = OpenPlainFile(path, O_WRONLY, F_WRLCK);
+  if (fd < 0) return false;
+  close(AsFd(fd));
+  return true;
+}
+
+bool native::ReplaceWithTemporary(const std::string& temporary, const std::string& path) {
+  return rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+// A file system that cannot flush a folder says so with EINVAL; that is no failure of the medium.
+bool FlushFolder(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int result;
+  do {
+    result = fsync(fd);
+  } while (result != 0 && errno == EINTR);
+  const int error = errno;
+  close(fd);
+  errno = error;
+  return result == 0 || error == EINVAL;
 }
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/FileTime.h"
 
+#include "platform/File.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -66,6 +68,14 @@ bool SetModificationTime(const std::string& path, FileTime time) {
   times[0].tv_nsec = UTIME_OMIT;  // the access time stays
   times[1] = ToTimespec(time);
   return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+// On the open file, so that the time is set before the file is flushed and put in its place.
+bool File::SetModificationTime(FileTime time) {
+  struct timespec times[2] = {};
+  times[0].tv_nsec = UTIME_OMIT;  // the access time stays
+  times[1] = ToTimespec(time);
+  return futimens(static_cast<int>(handle_), times) == 0;
 }
 
 bool FileSizeWithoutOpening(const std::string& path, uint64_t& size) {

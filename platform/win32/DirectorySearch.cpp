@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/Path.h"
@@ -81,16 +82,39 @@ bool SkipToVisible(const FindHandle& handle, WIN32_FIND_DATAW& data, bool haveEn
   return false;
 }
 
-// A folder as the file system knows it, whatever path leads there: its volume and file index.
+// A folder as the system knows it, whatever path leads there: the path that its handle resolves
+// to (every link and junction on the way followed), and its volume and file index. The resolved
+// path decides where both sides have it: under Wine every Unix mount below a drive letter
+// reports the same volume serial and gives the inode as the file index, so two different
+// folders (the roots of two file systems) can carry the same index. On Windows the two agree.
 struct FolderIdentity {
+  std::wstring finalPath;  // empty where the system cannot give it
   DWORD volume = 0;
   DWORD indexHigh = 0;
   DWORD indexLow = 0;
-  // False where the file system gives no index (some network redirectors give 0); such a
-  // folder is never taken for another.
-  bool Known() const { return indexHigh != 0 || indexLow != 0; }
-  bool operator==(const FolderIdentity&) const = default;
+
+  // Some network redirectors give no index (0): such a folder is never taken for another.
+  bool IndexKnown() const { return indexHigh != 0 || indexLow != 0; }
+  bool SameFolderAs(const FolderIdentity& other) const {
+    if (!finalPath.empty() && !other.finalPath.empty()) return finalPath == other.finalPath;
+    return IndexKnown() && volume == other.volume && indexHigh == other.indexHigh &&
+           indexLow == other.indexLow;
+  }
 };
+
+std::wstring FinalPathOf(HANDLE folder) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetFinalPathNameByHandleW(folder, path.data(), static_cast<DWORD>(path.size()), 0);
+    if (length == 0) return std::wstring();
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(length);  // too small: length is the size needed, terminating zero included
+  }
+}
 
 FolderIdentity IdentityOf(const std::wstring& folderWithSeparator) {
   FolderIdentity identity;
@@ -98,9 +122,12 @@ FolderIdentity IdentityOf(const std::wstring& folderWithSeparator) {
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (folder == INVALID_HANDLE_VALUE) return identity;
+  identity.finalPath = FinalPathOf(folder);
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileInformationByHandle(folder, &info)) {
-    identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.indexHigh = info.nFileIndexHigh;
+    identity.indexLow = info.nFileIndexLow;
   }
   CloseHandle(folder);
   return identity;
@@ -109,12 +136,32 @@ FolderIdentity IdentityOf(const std::wstring& folderWithSeparator) {
 }  // namespace
 
 struct DirectorySearch::State {
-  FolderIdentity identity;
+  std::wstring folder;  // with its separator
   FindHandle handle;
-  WIN32_FIND_DATAW data = {};
+  WIN32_FIND_DATAW data = {};  // the current entry
+  // Asked for only when a link or junction below leads back up the walk.
+  mutable std::optional<FolderIdentity> identity;
+
+  const FolderIdentity& Identity() const {
+    if (!identity) identity = IdentityOf(folder);
+    return *identity;
+  }
+  bool AtLink() const { return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 };
 
 DirectorySearch::DirectorySearch(const DirectorySearch* parent) : parent_(parent) {}
+
+// Whether the folder is one that the walk is in already. Without links a folder tree has no
+// loops (Windows allows no second name for a folder), so only a folder entered through a link
+// or a junction can be one; only those are asked, which spares every other folder an opening.
+bool DirectorySearch::IsLoopBack(const State& state) const {
+  if (parent_ == nullptr || !parent_->state_ || !parent_->state_->AtLink()) return false;
+  const FolderIdentity here = IdentityOf(state.folder);
+  for (const DirectorySearch* above = parent_; above != nullptr; above = above->parent_) {
+    if (above->state_ && here.SameFolderAs(above->state_->Identity())) return true;
+  }
+  return false;
+}
 DirectorySearch::~DirectorySearch() = default;
 
 bool DirectorySearch::Start(const std::string& folder) {
@@ -122,16 +169,10 @@ bool DirectorySearch::Start(const std::string& folder) {
   // can then open.
   const std::wstring pattern = Widened(JoinPath(folder, "*.*"), FileApiCodePage());
   auto state = std::make_unique<State>();
-  if (pattern.size() < MAX_PATH) {
-    // A junction or link back to a folder on the walk would have the walk list that folder
-    // again at every level until MAX_PATH, and twice as often with every second such link.
-    state->identity = IdentityOf(pattern.substr(0, pattern.size() - 3));  // without "*.*"
-    for (const DirectorySearch* above = parent_; above != nullptr; above = above->parent_) {
-      if (state->identity.Known() && above->state_ && above->state_->identity == state->identity) {
-        failure_ = Failure::AlreadyOnWalk;
-        return false;
-      }
-    }
+  state->folder = pattern.substr(0, pattern.size() - 3);  // without "*.*"
+  if (pattern.size() < MAX_PATH && IsLoopBack(*state)) {
+    failure_ = Failure::AlreadyOnWalk;
+    return false;
   }
   state_ = std::move(state);
   if (pattern.size() < MAX_PATH) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/FileNative.h"
+
 namespace platform {
 
 namespace {
@@ -21,6 +23,13 @@ intptr_t File::NativeOpenForRead(const std::string& path) {
 intptr_t File::NativeCreateForWrite(const std::string& path) {
   return FromHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// Hidden, so that no walk lists it; CREATE_ALWAYS takes over a hidden file only when the new
+// attributes include hidden too, which they do.
+intptr_t File::NativeCreateTemporary(const std::string& path) {
+  return FromHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_HIDDEN, nullptr));
 }
 
 uint32_t File::SizeLow32() const {
@@ -52,6 +61,10 @@ bool File::NativeWrite(const void* buffer, uint32_t count, uint32_t& done) {
   return ok;
 }
 
+bool File::NativeFlush() {
+  return FlushFileBuffers(AsHandle(handle_)) != 0;
+}
+
 void File::NativeClose() {
   CloseHandle(AsHandle(Detach()));
 }
@@ -63,6 +76,28 @@ bool FileSizeForReading(const std::string& path, uint64_t& size) {
 
 bool DeleteFileAt(const std::string& path) {
   return DeleteFileA(path.c_str()) != 0;
+}
+
+// Opens an existing file as CREATE_ALWAYS would, without truncating it: a read-only file, a
+// folder, or a file another handle holds without sharing is refused with the same error.
+bool native::CanCreateForWrite(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  CloseHandle(file);
+  return true;
+}
+
+// The replaced file keeps the temporary's attributes: hidden comes off first, or the checkfile
+// itself would be hidden from the user.
+bool native::ReplaceWithTemporary(const std::string& temporary, const std::string& path) {
+  return SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL) != 0 &&
+         MoveFileExA(temporary.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool FlushFolder(const std::string&) {
+  return true;
 }
 
 }  // namespace platform

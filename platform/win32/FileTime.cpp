@@ -1,5 +1,7 @@
 #include "platform/FileTime.h"
 
+#include "platform/File.h"
+
 #include <windows.h>
 
 namespace platform {
@@ -55,6 +57,12 @@ bool SetModificationTime(const std::string& path, FileTime time) {
   CloseHandle(file);
   SetLastError(error);
   return set;
+}
+
+// On the open file, so that the time is set before the file is flushed and put in its place.
+bool File::SetModificationTime(FileTime time) {
+  const FILETIME lastWrite = ToFiletime(time);
+  return SetFileTime(reinterpret_cast<HANDLE>(handle_), nullptr, nullptr, &lastWrite) != 0;
 }
 
 bool FileSizeWithoutOpening(const std::string& path, uint64_t& size) {

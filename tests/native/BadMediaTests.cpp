@@ -14,6 +14,9 @@
 #include "platform/Path.h"
 #include "tests/support/CheckfileSamples.h"
 #include "tests/support/FaultInjector.h"
+#ifndef _WIN32
+#include "tests/support/Mounts.h"
+#endif
 #include "tests/support/RecordingWindow.h"
 #include "tests/support/TestFiles.h"
 
@@ -208,6 +211,29 @@ TEST(BadMediaPosix, TheVerificationReportsListedSpecialEntriesWithoutBlocking) {
     expected.push_back(line);
   expected.push_back("7" + std::string(kCouldNotBeTested));
   EXPECT_EQ(window.log, expected);
+}
+
+// Two file systems, one mounted inside the other, have root folders with the same inode but
+// different devices: the inner one is walked like any folder. A bind mount of a folder inside
+// itself is the same folder (device and inode) by a second path: a loop, walked once.
+TEST(BadMediaPosix, AFileSystemBelowAnotherIsWalkedAndABindMountLoopIsNot) {
+  TempDir dir;
+  const std::string outer = dir / "outer", inner = dir / "outer/inner";
+  testing_support::Mount outerDisc = testing_support::Mount::Tmpfs(outer);
+  if (!outerDisc.Mounted()) GTEST_SKIP() << testing_support::kCannotMount;
+  testing_support::Mount innerDisc = testing_support::Mount::Tmpfs(inner);
+  ASSERT_TRUE(innerDisc.Mounted());
+  WriteFile(dir / "outer/a.txt", "a");
+  WriteFile(dir / "outer/inner/b.txt", "a");
+  testing_support::Mount loop = testing_support::Mount::Bind(outer, dir / "outer/inner/again");
+  ASSERT_TRUE(loop.Mounted());
+
+  RecordingWindow window;
+  Generate(window, outer);
+  EXPECT_EQ(window.log,
+            (Lines{"File: a.txt", "Folder: " + inner, "Folder: " + (dir / "outer/inner/again"),
+                   checkfile::kLinkLoopText, "File: b.txt",
+                   "Operation complete.  Check file saved to " + (dir / "outer/VRTLY-sums.MD5")}));
 }
 
 // A chain of folders deeper than PATH_MAX, each level holding one file and the next folder;

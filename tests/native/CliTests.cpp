@@ -189,9 +189,9 @@ TEST(Vrtly, ACheckfileThatListsNoFilesIsNotASuccess) {
 }
 
 TEST(Vrtly, UsageErrorsShowTheUsageAndTheTroubleCode) {
-  const Lines usage = {"Usage: vrtly make [OPTIONS] FOLDER",
-                       "       vrtly check [OPTIONS] CHECKFILE",
-                       "       vrtly update [OPTIONS] FOLDER", "       vrtly --help | --version"};
+  const Lines usage = {
+      "Usage: vrtly make [OPTIONS] FOLDER", "       vrtly check [OPTIONS] CHECKFILE",
+      "       vrtly update [OPTIONS] FOLDER", "       vrtly -h | --help | --version"};
   const Lines misuses[] = {{},
                            {"frobnicate"},
                            {"make"},

@@ -100,36 +100,6 @@ TEST(HashFileFaults, AReadErrorHalfwayIsAReadFailureAndShortReadsAreNone) {
   EXPECT_EQ(text, DigestOf(bytes));
 }
 
-TEST(CheckfileWriterFaults, AShortOrFailedWriteLeavesNoCheckfileBehind) {
-  for (const bool failsOutright : {false, true}) {
-    TempDir dir;
-    const std::string path = dir / "VRTLY-sums.MD5";
-    WriteFile(path, "; the previous checkfile\r\n");
-    FaultInjector faults;
-    if (failsOutright) {
-      faults.FailWriting(path, testing_support::kDiskFull);
-    } else {
-      faults.LimitWriting(path, 100);  // the disc is full after 100 bytes
-    }
-    EXPECT_EQ(ErrorOf([&] { checkfile::WriteCheckfile(path, std::string(5000, 'x')); }),
-              "Stream write error");
-    EXPECT_FALSE(fs::exists(path))
-        << "a cut-off checkfile was left, failsOutright " << failsOutright;
-  }
-}
-
-TEST(CheckfileWriterFaults, ACheckfileThatCannotBeCreatedLeavesThePreviousOneUntouched) {
-  TempDir dir;
-  const std::string path = dir / "VRTLY-sums.MD5";
-  WriteFile(path, "; the previous checkfile\r\n");
-  FaultInjector faults;
-  faults.FailCreating(path, testing_support::kAccessDenied);
-  EXPECT_EQ(ErrorOf([&] { checkfile::WriteCheckfile(path, "; new\r\n"); }),
-            "Cannot create file \"" + path + "\". " +
-                platform::SystemErrorText(testing_support::kAccessDenied));
-  EXPECT_EQ(ReadFile(path), "; the previous checkfile\r\n");
-}
-
 // A checkfile that cannot be read to its end is not tested at all: testing the part that was
 // read would end in "EVERY FILE APPEARS OK!" for a list that is not the whole list.
 TEST(CheckfileReaderFaults, AReadErrorHalfwayEndsTheLoadAndShortReadsChangeNothing) {
@@ -216,13 +186,13 @@ TEST(VerificationFaults, FilesThatVanishShrinkGrowOrFailAreEachReportedAndCounte
                    "were not there."}));
 }
 
-TEST(GenerationFaults, AShortWriteOfTheCheckfileShowsTheErrorAndLeavesNoCheckfile) {
+TEST(GenerationFaults, AShortWriteOfTheCheckfileShowsTheErrorAndKeepsThePreviousOne) {
   TempDir dir;
   WriteFile(dir / "a.txt", "a");
   const std::string path = dir / "VRTLY-sums.MD5";
   WriteFile(path, "; the previous checkfile\r\n");
   FaultInjector faults;
-  faults.LimitWriting(path, 60);  // the header fits, the entry does not
+  faults.LimitWriting(dir / checkfile::kTemporaryCheckfileName, 60);  // the entry does not fit
   RecordingWindow window;
   window.selectedFolder = dir.path().string();
   checkfile::RunTask(window, checkfile::RunGeneration);
@@ -232,7 +202,8 @@ TEST(GenerationFaults, AShortWriteOfTheCheckfileShowsTheErrorAndLeavesNoCheckfil
                    "error box: Stream write error"}));
   EXPECT_EQ(window.log, Lines{"File: a.txt"});
   EXPECT_EQ(window.status, "Generating check file...");
-  EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(ReadFile(path), "; the previous checkfile\r\n");
+  EXPECT_FALSE(fs::exists(dir / checkfile::kTemporaryCheckfileName));
 }
 
 TEST(GenerationFaults, ACheckfileThatCannotBeCreatedLeavesThePreviousOneUntouched) {

@@ -16,6 +16,10 @@ void FaultInjector::BeforeOpening(const std::string& path, int n, std::function<
   rules_[path].beforeOpening[n] = std::move(action);
 }
 
+void FaultInjector::BeforeCreating(const std::string& path, std::function<void()> action) {
+  rules_[path].beforeCreating = std::move(action);
+}
+
 void FaultInjector::BeforeListing(const std::string& folder, std::function<void()> action) {
   rules_[folder].beforeListing = std::move(action);
 }
@@ -50,6 +54,14 @@ void FaultInjector::FailWriting(const std::string& path, uint32_t error) {
   rules_[path].writeError = error;
 }
 
+void FaultInjector::FailFlushing(const std::string& path, uint32_t error) {
+  rules_[path].flushError = error;
+}
+
+void FaultInjector::FailReplacing(const std::string& path, uint32_t error) {
+  rules_[path].replaceError = error;
+}
+
 int FaultInjector::Openings(const std::string& path) const {
   const auto found = rules_.find(path);
   return found == rules_.end() ? 0 : found->second.openings;
@@ -70,7 +82,9 @@ uint32_t FaultInjector::OpenForRead(const std::string& path) {
 
 uint32_t FaultInjector::CreateForWrite(const std::string& path) {
   const Rules* rules = RulesFor(path);
-  return rules == nullptr ? 0 : rules->createError;
+  if (rules == nullptr) return 0;
+  if (rules->beforeCreating) rules->beforeCreating();
+  return rules->createError;
 }
 
 uint32_t FaultInjector::ListFolder(const std::string& folder) {
@@ -109,6 +123,18 @@ uint32_t FaultInjector::Write(intptr_t file, uint32_t& count) {
     count = static_cast<uint32_t>(std::min<uint64_t>(count, rules->writableBytes - moved));
   moved += count;
   return 0;
+}
+
+uint32_t FaultInjector::Flush(intptr_t file) {
+  const auto found = open_.find(file);
+  if (found == open_.end()) return 0;
+  const Rules* rules = RulesFor(found->second.path);
+  return rules == nullptr ? 0 : rules->flushError;
+}
+
+uint32_t FaultInjector::Replace(const std::string&, const std::string& path) {
+  const Rules* rules = RulesFor(path);
+  return rules == nullptr ? 0 : rules->replaceError;
 }
 
 void FaultInjector::Opened(intptr_t file, const std::string& path) {

@@ -42,6 +42,8 @@ class FaultInjector : public platform::FaultHooks {
   // Runs action just before the n-th opening of path for reading (counted from 1), then lets
   // the opening go ahead. HashFile opens a file twice: for its size, then to read it.
   void BeforeOpening(const std::string& path, int n, std::function<void()> action);
+  // Runs action just before path is created for writing, then lets the creation go ahead.
+  void BeforeCreating(const std::string& path, std::function<void()> action);
   // Runs action just before the search of folder starts, then lets it go ahead.
   void BeforeListing(const std::string& folder, std::function<void()> action);
   // The listing of folder breaks off with the error after its first `entries` entries.
@@ -57,6 +59,10 @@ class FaultInjector : public platform::FaultHooks {
   void LimitWriting(const std::string& path, uint64_t bytes);
   // Writes to path fail with the error.
   void FailWriting(const std::string& path, uint32_t error);
+  // Flushing path to the medium fails with the error.
+  void FailFlushing(const std::string& path, uint32_t error);
+  // Moving a temporary over path fails with the error.
+  void FailReplacing(const std::string& path, uint32_t error);
 
   // How often path has been opened for reading so far.
   int Openings(const std::string& path) const;
@@ -67,6 +73,8 @@ class FaultInjector : public platform::FaultHooks {
   uint32_t ListNext(const std::string& folder, size_t entriesSoFar) override;
   uint32_t Read(intptr_t file, uint32_t& count) override;
   uint32_t Write(intptr_t file, uint32_t& count) override;
+  uint32_t Flush(intptr_t file) override;
+  uint32_t Replace(const std::string& temporary, const std::string& path) override;
   void Opened(intptr_t file, const std::string& path) override;
   void Closing(intptr_t file) override;
 
@@ -74,6 +82,7 @@ class FaultInjector : public platform::FaultHooks {
   static constexpr uint64_t kNoLimit = ~uint64_t{0};
   struct Rules {
     std::map<int, std::function<void()>> beforeOpening;
+    std::function<void()> beforeCreating;
     std::function<void()> beforeListing;
     size_t listedEntries = ~size_t{0};
     uint32_t listingError = 0;
@@ -84,6 +93,8 @@ class FaultInjector : public platform::FaultHooks {
     uint32_t readChunk = 0;
     uint64_t writableBytes = kNoLimit;
     uint32_t writeError = 0;
+    uint32_t flushError = 0;
+    uint32_t replaceError = 0;
     int openings = 0;
   };
   struct OpenFile {

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "checkfile/CheckfileFormat.h"
 #include "checkfile/Timestamp.h"
 #include "platform/LocalTime.h"
 #include "tests/support/CheckfileSamples.h"
+#include "tests/support/FaultInjector.h"
 #include "tests/support/TestFiles.h"
 #include "tests/windows/TaskGuiSupport.h"
 
@@ -207,6 +209,22 @@ TEST_F(GoTask, AbortClickedTwoFoldersDownStopsTheWalkAndWritesNothing) {
   EXPECT_TRUE(boxes.OtherBoxes().empty());
   EXPECT_EQ(ReadFile(Checkfile()), "; the old checkfile\r\n");
   EXPECT_TRUE(form.IsAbortRequested());  // until the next task clears it
+}
+
+// Writing the checkfile can take a while on a slow medium: the status line says so before the
+// writing starts, however fast the walk went (statuses otherwise reach the label in batches).
+TEST_F(GoTask, TheStatusLineSaysGeneratingCheckFileWhileTheCheckfileIsWritten) {
+  WriteFile(dir / "a.txt", "a");
+  WriteFile(dir / "b.txt", "b");
+  std::string labelWhileWriting = "(not written)";
+  testing_support::FaultInjector faults;
+  faults.BeforeCreating(dir / checkfile::kTemporaryCheckfileName, [&] {
+    labelWhileWriting = gui_test::WindowText(form.LabelStatus.Handle());
+  });
+  OpenDialogScript boxes(form, {});
+  ClickGo(Root());
+  EXPECT_EQ(labelWhileWriting, "Generating check file...");
+  EXPECT_EQ(LogLines(form).back(), "Operation complete.  Check file saved to " + Checkfile());
 }
 
 }  // namespace

@@ -180,9 +180,9 @@ TEST(Win32BadMedia, AListedFileHeldForWritingIsReportedAndCounted) {
 // A link from a subfolder back to the top, made by the host (see CMakeLists.txt): a junction
 // loop on Windows behaves the same way.
 TEST(Win32BadMedia, AFolderReachedAgainThroughALinkIsNotWalkedAgain) {
-  const char* hostPath = std::getenv("VRTLY_LINK_LOOP");
-  ASSERT_NE(hostPath, nullptr) << "the make_link_loop fixture sets VRTLY_LINK_LOOP";
-  std::string top = std::string("Z:") + hostPath + "/top";
+  const char* hostPath = std::getenv("VRTLY_HOST_FOLDERS");
+  ASSERT_NE(hostPath, nullptr) << "ctest sets VRTLY_HOST_FOLDERS";
+  std::string top = std::string("Z:") + hostPath + "/link-loop/top";
   std::replace(top.begin(), top.end(), '/', '\\');
   RecordingWindow window;
   Generate(window, top);
