@@ -1,6 +1,6 @@
 #include "app/LinkTarget.h"
 
-namespace link_target {
+namespace app {
 
 namespace {
 
@@ -43,4 +43,4 @@ bool WantsOpenWithDialog(const std::string& target) {
   return UpperExtension(target) == ".HTM";
 }
 
-}  // namespace link_target
+}  // namespace app

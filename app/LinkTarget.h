@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace link_target {
+namespace app {
 
 // The text without leading and trailing blanks and control characters (every character
 // up to and including the space); characters above the space, the code page's upper half
@@ -28,4 +28,4 @@ bool WantsOpenWithDialog(const std::string& target);
 // The command line that shows that dialog.
 inline constexpr char kOpenWithHtmCommand[] = "RunDLL32.exe Shell32.dll,OpenAs_RunDLL *.htm";
 
-}  // namespace link_target
+}  // namespace app

@@ -10,7 +10,6 @@ template <typename Option>
 class OptionSet {
  public:
   constexpr OptionSet() = default;
-  constexpr explicit OptionSet(uint16_t bits) : bits_(bits) {}
   constexpr OptionSet(std::initializer_list<Option> options) {
     for (Option option : options)
       bits_ = static_cast<uint16_t>(bits_ | Bit(option));

@@ -11,6 +11,8 @@
 #include "ui/Application.h"
 #include "ui/Path.h"
 
+namespace app {
+
 TForm1* Form1 = nullptr;
 
 namespace {
@@ -75,28 +77,26 @@ void TForm1::CreateFormWindow() {
                nullptr, 0);
   CenterOnDesktop();
 
-  PageControl1.Create(Handle(), IDC_PAGECONTROL1, Bounds(8, 8, 505, 113), font_.Get());
+  PageControl1.Create(Handle(), IDC_PAGES, Bounds(8, 8, 505, 113), font_.Get());
   PageControl1.AddTab("Make checkfile");
   PageControl1.AddTab("Check files");
   PageControl1.AddTab("About");
   const RECT pageArea = PageControl1.PageArea();
-  TabSheetMake.Create(*this, PageControl1.Handle(), pageArea, IDC_TABSHEETMAKE);
-  TabSheetCheck.Create(*this, PageControl1.Handle(), pageArea, IDC_TABSHEETCHECK);
-  TabSheet1.Create(*this, PageControl1.Handle(), pageArea, IDC_TABSHEET1);
+  TabSheetMake.Create(*this, PageControl1.Handle(), pageArea, IDC_MAKE_PAGE);
+  TabSheetCheck.Create(*this, PageControl1.Handle(), pageArea, IDC_CHECK_PAGE);
+  TabSheet1.Create(*this, PageControl1.Handle(), pageArea, IDC_ABOUT_PAGE);
 }
 
 void TForm1::CreateMakePage() {
   HWND page = TabSheetMake.Handle();
-  ButtonScanFolder.Create(page, IDC_BUTTONSCANFOLDER, "Click to select folder to scan",
+  ButtonScanFolder.Create(page, IDC_FOLDER_BUTTON, "Click to select folder to scan",
                           Bounds(8, 24, 481, 25), font_.Get());
-  ButtonGo.Create(page, IDC_BUTTONGO, "Go!", Bounds(8, 56, 75, 25), font_.Get());
-  Label1.Create(page, IDC_LABEL1, "", Bounds(8, 8, 321, 13), font_.Get());
+  ButtonGo.Create(page, IDC_GO_BUTTON, "Go!", Bounds(8, 56, 75, 25), font_.Get());
+  Label1.Create(page, IDC_FOLDER_PROMPT, "", Bounds(8, 8, 321, 13), font_.Get());
   Label1.SetTextAutoSize("Select folder to be recursively scanned by clicking the button below:");
-  // The folder dialog as stored: rooted at the drives folder (CSIDL_DRIVES), no title of its
-  // own, the default options, its design size and the normal window state.
-  app::TVtShellLocator drives;
-  drives.LoadDesignData({0x01, 0x11});
-  VtSelectFolderDialog1.SetBaseFolder(drives);
+  // The folder dialog as stored: rooted at the drives folder, no title of its own, the default
+  // options, its design size and the normal window state.
+  VtSelectFolderDialog1.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
   VtSelectFolderDialog1.SetTitle("");
   VtSelectFolderDialog1.SetFormWidth(-1);
   VtSelectFolderDialog1.SetFormHeight(-1);
@@ -104,7 +104,7 @@ void TForm1::CreateMakePage() {
 }
 
 void TForm1::CreateCheckPage() {
-  ButtonFindCheckFile.Create(TabSheetCheck.Handle(), IDC_BUTTONFINDCHECKFILE, "Open Checkfile...",
+  ButtonFindCheckFile.Create(TabSheetCheck.Handle(), IDC_OPEN_CHECKFILE_BUTTON, "Open Checkfile...",
                              Bounds(8, 8, 97, 25), font_.Get());
   OpenDialog1.SetFilter("Veritally checkfiles|*.MD5");
   OpenDialog1.SetDefaultExt(".txt");
@@ -119,10 +119,10 @@ void TForm1::CreateAboutPage() {
     RECT bounds;
     std::string caption;
   } labels[] = {
-      {Label2, IDC_LABEL2, Bounds(8, 8, 110, 13), "Veritally version "},
-      {Label3, IDC_LABEL3, Bounds(8, 24, 115, 13), unit1_texts::kCopyrightLine},
-      {Label4, IDC_LABEL4, Bounds(128, 24, 306, 13), unit1_texts::kLicenceLine},
-      {Label5, IDC_LABEL5, Bounds(8, 40, 355, 13), unit1_texts::kNoWarrantyLine},
+      {Label2, IDC_VERSION_LINE, Bounds(8, 8, 110, 13), "Veritally version "},
+      {Label3, IDC_COPYRIGHT_LINE, Bounds(8, 24, 115, 13), kCopyrightLine},
+      {Label4, IDC_LICENCE_LINE, Bounds(128, 24, 306, 13), kLicenceLine},
+      {Label5, IDC_NO_WARRANTY_LINE, Bounds(8, 40, 355, 13), kNoWarrantyLine},
   };
   for (const auto& entry : labels) {
     entry.label.Create(page, entry.id, "", entry.bounds, font_.Get());
@@ -132,26 +132,25 @@ void TForm1::CreateAboutPage() {
 }
 
 void TForm1::CreateLinkLabels() {
-  const std::string email = unit1_texts::kEmailAddress;
-  const std::string web = unit1_texts::kWebAddress;
+  const std::string email = kEmailAddress;
+  const std::string web = kWebAddress;
   VtURLLabel1.SetTransparent(true);
   VtURLLabel1.SetURL("mailto:" + email + "?subject=Veritally");
-  VtURLLabel1.Create(TabSheet1.Handle(), IDC_VTURLLABEL1, "Email: " + email, {8, 56}, font_.Get());
+  VtURLLabel1.Create(TabSheet1.Handle(), IDC_EMAIL_LINK, "Email: " + email, {8, 56}, font_.Get());
   VtURLLabel2.SetTransparent(true);
   VtURLLabel2.SetURL(web);
-  VtURLLabel2.Create(TabSheet1.Handle(), IDC_VTURLLABEL2, "Website: " + web, {200, 56},
-                     font_.Get());
+  VtURLLabel2.Create(TabSheet1.Handle(), IDC_WEB_LINK, "Website: " + web, {200, 56}, font_.Get());
 }
 
 void TForm1::CreateLogAndStatus() {
-  Memo1.Create(Handle(), IDC_MEMO1, Bounds(8, 128, 505, 185), memoFont_.Get());
+  Memo1.Create(Handle(), IDC_LOG, Bounds(8, 128, 505, 185), memoFont_.Get());
   Memo1.SetNoTextLimit();
-  Memo1.SetText(unit1_texts::kHelpText);
-  ButtonAbort.Create(Handle(), IDC_BUTTONABORT, "Abort", Bounds(344, 320, 59, 42), font_.Get());
+  Memo1.SetText(kHelpText);
+  ButtonAbort.Create(Handle(), IDC_ABORT_BUTTON, "Abort", Bounds(344, 320, 59, 42), font_.Get());
   ButtonAbort.SetEnabled(false);
   // Word-wrapped; what does not fit in its three lines is cut off.
-  LabelStatus.Create(Handle(), IDC_LABELSTATUS, "", Bounds(8, 320, 321, 41), font_.Get());
-  Image1.Create(Handle(), IDC_IMAGE1, Bounds(408, 320, 105, 44));
+  LabelStatus.Create(Handle(), IDC_STATUS_LINE, "", Bounds(8, 320, 321, 41), font_.Get());
+  Image1.Create(Handle(), IDC_LOGO, Bounds(408, 320, 105, 44));
   logo_.Attach(static_cast<HBITMAP>(LoadImageA(
       GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_LOGO), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
   Image1.SetBitmap(logo_.Get());
@@ -213,7 +212,7 @@ std::string TForm1::StatusBanner() {
   char versionLine[128];
   std::snprintf(versionLine, sizeof versionLine, "Veritally version %s%s", VersionText().c_str(),
                 "\n");
-  return versionLine + std::string(unit1_texts::kBannerNotice);
+  return versionLine + std::string(kBannerNotice);
 }
 
 void TForm1::FlushStatus() {
@@ -320,16 +319,16 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 bool TForm1::OnCommand(int id, int code, HWND control) {
   if (code != BN_CLICKED) return Form::OnCommand(id, code, control);
   switch (id) {
-    case IDC_BUTTONSCANFOLDER:
+    case IDC_FOLDER_BUTTON:
       RunHandler(&TForm1::ButtonScanFolderClick);
       return true;
-    case IDC_BUTTONGO:
+    case IDC_GO_BUTTON:
       RunHandler(&TForm1::ButtonGoClick);
       return true;
-    case IDC_BUTTONFINDCHECKFILE:
+    case IDC_OPEN_CHECKFILE_BUTTON:
       RunHandler(&TForm1::ButtonFindCheckFileClick);
       return true;
-    case IDC_BUTTONABORT:
+    case IDC_ABORT_BUTTON:
       RunHandler(&TForm1::ButtonAbortClick);
       return true;
     default:
@@ -338,7 +337,7 @@ bool TForm1::OnCommand(int id, int code, HWND control) {
 }
 
 bool TForm1::OnNotify(const NMHDR& header, LRESULT& result) {
-  if (header.idFrom == IDC_PAGECONTROL1 && header.code == static_cast<UINT>(TCN_SELCHANGE)) {
+  if (header.idFrom == IDC_PAGES && header.code == static_cast<UINT>(TCN_SELCHANGE)) {
     ShowPage(PageControl1.Selected());
     result = 0;
     return true;
@@ -356,3 +355,5 @@ void TForm1::RunHandler(void (TForm1::*handler)()) {
   }
   FlushDisplay();
 }
+
+}  // namespace app

@@ -13,9 +13,11 @@
 #include "checkfile/TaskWindow.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
-#include "ui/GdiObject.h"
+#include "ui/Gdi.h"
 #include "ui/OpenDialog.h"
 #include "ui/Window.h"
+
+namespace app {
 
 // Puts the themed-controls manifest into the executable (the resource script does) and
 // registers the common control classes it selects before the first of them is created.
@@ -37,7 +39,7 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
   ui::Container TabSheetMake;
   ui::Container TabSheetCheck;
   ui::Label Label1;
-  app::TVtSelectFolderDialog VtSelectFolderDialog1;
+  TVtSelectFolderDialog VtSelectFolderDialog1;
   ui::Button ButtonGo;
   ui::Memo Memo1;
   ui::Button ButtonScanFolder;
@@ -131,3 +133,5 @@ class TForm1 : public ui::Form, public checkfile::TaskWindow {
 
 // The program's main window, from its creation to its destruction.
 extern TForm1* Form1;
+
+}  // namespace app

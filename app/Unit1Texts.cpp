@@ -1,6 +1,6 @@
 #include "app/Unit1Texts.h"
 
-namespace unit1_texts {
+namespace app {
 
 const char kHelpText[] =
     "Veritally is a simple tool to test the integrity of files in a\r\n"
@@ -81,4 +81,4 @@ const char kBannerNotice[] =
 const char kEmailAddress[] = "veritally@example.org";
 const char kWebAddress[] = "https://www.example.org/veritally/";
 
-}  // namespace unit1_texts
+}  // namespace app

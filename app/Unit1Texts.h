@@ -2,7 +2,7 @@
 // banner's notice and the program's addresses.
 #pragma once
 
-namespace unit1_texts {
+namespace app {
 
 // The log's text at start: 66 lines, each followed by CR LF.
 extern const char kHelpText[];
@@ -16,4 +16,4 @@ extern const char kBannerNotice[];
 extern const char kEmailAddress[];
 extern const char kWebAddress[];
 
-}  // namespace unit1_texts
+}  // namespace app

@@ -2,6 +2,8 @@
 
 #include "ui/Navigation.h"
 
+namespace app {
+
 namespace {
 
 constexpr UINT kTextFormat = DT_LEFT | DT_EXPANDTABS | DT_NOPREFIX;
@@ -24,11 +26,7 @@ void TVtLabel::Create(HWND parent, int id, const std::string& caption, POINT top
 }
 
 std::string TVtLabel::Caption() const {
-  if (Handle() == nullptr) return {};
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(Handle())) + 1, '\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextA(Handle(), text.data(), static_cast<int>(text.size()))));
-  return text;
+  return Handle() != nullptr ? ui::WindowText(Handle()) : std::string();
 }
 
 void TVtLabel::SetCaption(const std::string& caption) {
@@ -88,24 +86,9 @@ void TVtLabel::Repaint() const {
   if (Handle() != nullptr) InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-// The size of the caption in the font; an empty caption keeps the height of one line.
 void TVtLabel::SizeToCaption() {
-  if (Handle() == nullptr || drawFont_.Get() == nullptr) return;
-  const std::string caption = Caption();
-  HDC dc = GetDC(Handle());
-  HGDIOBJ previous = SelectObject(dc, drawFont_.Get());
-  RECT size{0, 0, 0, 0};
-  DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &size,
-            kTextFormat | DT_CALCRECT);
-  if (caption.empty()) {
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
-    size.bottom = metrics.tmHeight;
-  }
-  SelectObject(dc, previous);
-  ReleaseDC(Handle(), dc);
-  SetWindowPos(Handle(), nullptr, 0, 0, size.right, size.bottom,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (Handle() == nullptr || !drawFont_.IsValid()) return;
+  ui::SizeToText(Handle(), drawFont_.Get(), Caption(), kTextFormat);
 }
 
 // The parent paints its own background into the label's area of the device context, as it
@@ -131,11 +114,10 @@ void TVtLabel::Paint(HDC dc) {
   GetClientRect(Handle(), &client);
   PaintBackground(dc, client);
   const std::string caption = Caption();
-  HGDIOBJ previous = SelectObject(dc, drawFont_.Get());
+  const ui::SelectedObject font(dc, drawFont_.Get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ShownColor());
   DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &client, kTextFormat);
-  SelectObject(dc, previous);
 }
 
 bool TVtLabel::ShowOwnCursor(LPARAM hitTest) {
@@ -180,9 +162,8 @@ void TVtLabel::PassFocusOn(HWND previous) {
 LRESULT TVtLabel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      Paint(BeginPaint(Handle(), &paint));
-      EndPaint(Handle(), &paint);
+      const ui::PaintDC dc(Handle());
+      Paint(dc.Get());
       return 0;
     }
     case WM_PRINTCLIENT:
@@ -229,3 +210,5 @@ LRESULT TVtLabel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   return Window::OnMessage(message, wParam, lParam);
 }
+
+}  // namespace app

@@ -10,8 +10,10 @@
 #include <string>
 
 #include "ui/Application.h"
-#include "ui/GdiObject.h"
+#include "ui/Gdi.h"
 #include "ui/Window.h"
+
+namespace app {
 
 class TVtLabel : public ui::Window {
  public:
@@ -89,3 +91,5 @@ class TVtLabel : public ui::Window {
   bool hovering_ = false;
   bool pressed_ = false;
 };
+
+}  // namespace app

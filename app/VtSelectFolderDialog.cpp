@@ -4,7 +4,6 @@
 #include "ui/Application.h"
 #include "ui/Pidl.h"
 #include "ui/StringResource.h"
-#include "ui/Window.h"
 
 namespace app {
 
@@ -34,15 +33,6 @@ class CurrentFormScope {
   TVtSelectFolderForm*& current_;
 };
 
-HWND FormOwner() {
-  if (HWND active = GetActiveWindow()) return active;
-  const ui::Application* application = ui::Application::CurrentOrNull();
-  if (application != nullptr && application->MainWindow() != nullptr) {
-    return application->MainWindow()->Handle();
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 bool TVtShellDialog::RunModal() {
@@ -70,7 +60,7 @@ bool TVtCustomSelectFolderDialog::RunForm() {
 }
 
 std::unique_ptr<TVtSelectFolderForm> TVtCustomSelectFolderDialog::CreateFolderForm() {
-  return std::make_unique<TVtSelectFolderForm>(FormOwner());
+  return std::make_unique<TVtSelectFolderForm>(ui::ModalOwner());
 }
 
 void TVtCustomSelectFolderDialog::PrepareForm(TVtSelectFolderForm& form) {

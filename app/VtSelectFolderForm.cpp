@@ -6,11 +6,14 @@
 
 #include "app/PathFit.h"
 #include "app/resources/FolderDialog.h"
+#include "ui/ExceptionGuards.h"
 #include "ui/StringResource.h"
 
 namespace app {
 
 namespace {
+
+using ui::BoundsInParent;
 
 constexpr char kClassName[] = "TVtSelectFolderForm";
 constexpr char kDesignFontFace[] = "MS Sans Serif";
@@ -36,21 +39,16 @@ bool IsShown(HWND window) {
   return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-RECT BoundsInParent(HWND window) {
-  RECT bounds{};
-  GetWindowRect(window, &bounds);
-  MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
-  return bounds;
-}
-
 void Place(HWND window, int left, int top, int width, int height) {
   SetWindowPos(window, nullptr, left, top, std::max(0, width), std::max(0, height),
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
-  SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
-  return TRUE;
+  return ui::GuardedCallback(TRUE, [&] {
+    SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+  });
 }
 
 void SetFontOfChildren(HWND parent, HFONT font) {
@@ -215,19 +213,16 @@ void TVtSelectFolderForm::FormResize() {
 }
 
 std::string TVtSelectFolderForm::FitToStatusBar(const std::string& path) const {
-  HDC dc = GetDC(Handle());
-  HGDIOBJ previous = SelectObject(dc, font_.Get());
-  const auto width = [dc](const std::string& text) {
+  const ui::WindowDC dc(Handle());
+  const ui::SelectedObject font(dc.Get(), font_.Get());
+  const auto width = [&dc](const std::string& text) {
     SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
     return static_cast<int>(size.cx);
   };
   RECT bar{};
   GetWindowRect(VtStatusBar1.Handle(), &bar);
-  const std::string fitted = FitPathToWidth(path, width, bar.right - bar.left - kStatusMargin);
-  SelectObject(dc, previous);
-  ReleaseDC(Handle(), dc);
-  return fitted;
+  return FitPathToWidth(path, width, bar.right - bar.left - kStatusMargin);
 }
 
 void TVtSelectFolderForm::ShellTreeChange(TVtShellTree&, HTREEITEM node) {

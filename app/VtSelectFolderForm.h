@@ -10,7 +10,7 @@
 #include "app/OptionSet.h"
 #include "app/VtShellTree.h"
 #include "ui/Controls.h"
-#include "ui/GdiObject.h"
+#include "ui/Gdi.h"
 #include "ui/ImageList.h"
 #include "ui/ModalForm.h"
 #include "ui/StatusBar.h"
@@ -33,8 +33,10 @@ enum class TVtSelectFolderDialogOption : uint8_t {
 };
 using TVtSelectFolderDialogOptions = OptionSet<TVtSelectFolderDialogOption>;
 
-// sfdoContextMenus, sfdoCreateFolderIcon, sfdoDeleteFolderIcon and sfdoShowHidden.
-inline constexpr TVtSelectFolderDialogOptions kDefaultSelectFolderOptions{0x2C2};
+inline constexpr TVtSelectFolderDialogOptions kDefaultSelectFolderOptions{
+    TVtSelectFolderDialogOption::sfdoContextMenus,
+    TVtSelectFolderDialogOption::sfdoCreateFolderIcon,
+    TVtSelectFolderDialogOption::sfdoDeleteFolderIcon, TVtSelectFolderDialogOption::sfdoShowHidden};
 
 // A notification; the sender is the form (or the dialog) that raises it.
 using TVtFormNotifyEvent = std::function<void(ui::Window& sender)>;

@@ -3,17 +3,10 @@
 #include <cstring>
 
 #include "ui/Application.h"
-#include "ui/Window.h"
 
 namespace app {
 
 namespace {
-
-HWND ApplicationWindow() {
-  const ui::Application* application = ui::Application::CurrentOrNull();
-  if (application == nullptr || application->MainWindow() == nullptr) return nullptr;
-  return application->MainWindow()->Handle();
-}
 
 uint32_t ReadLittleEndian32(const uint8_t* bytes) {
   return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
@@ -54,7 +47,7 @@ void TVtShellLocator::SetIdList(LPCITEMIDLIST list) {
 
 LPCITEMIDLIST TVtShellLocator::IdList() const {
   if (kind_ == Kind::SpecialFolder && list_.IsNull()) {
-    if (FAILED(SHGetSpecialFolderLocation(ApplicationWindow(), csidl_, list_.Put()))) {
+    if (FAILED(SHGetSpecialFolderLocation(ui::MainWindowHandle(), csidl_, list_.Put()))) {
       list_.Close();
     }
   }

@@ -1,7 +1,10 @@
 // The shell folder tree: a tree-view control showing the shell namespace below one base
 // folder. Folders are read when they are first expanded; every node carries its absolute
 // item identifier list and its file-system path. The right-click menu, the in-place rename,
-// new folders and the drag and drop are the shell's own operations on the items.
+// new folders and the drag and drop are the shell's own operations on the items; each has a
+// file of its own (VtShellTreeContextMenu.cpp, VtShellTreeRename.cpp, VtShellTreeNewFolder.cpp,
+// VtShellTreeDragDrop.cpp), and VtShellTree.cpp holds the rest: filling, expanding, selecting,
+// finding a folder.
 #pragma once
 
 #include <windows.h>
@@ -114,7 +117,7 @@ class TVtShellTree {
   TVtShAddItemEvent OnAddItem;
 
  private:
-  class DropTarget;
+  friend class ShellTreeDropTarget;
   struct ChildItem {
     ui::Pidl relative;
     ULONG attributes = 0;
@@ -136,21 +139,31 @@ class TVtShellTree {
   void SelectAlong(LPCITEMIDLIST target);
   void SelectForFill(HTREEITEM node);
   void RaiseChange(HTREEITEM node);
+  bool HandleKey(WORD key);
+  static bool IsCode(UINT code, UINT ansi, UINT wide) { return code == ansi || code == wide; }
 
+  // The context menu (VtShellTreeContextMenu.cpp).
   ui::ComPtr<IContextMenu> ItemContextMenu(HTREEITEM node);
   bool ShowContextMenu(HTREEITEM node, POINT screenPoint);
   void RunMenuCommand(HTREEITEM node, IContextMenu& menu, UINT command);
+
+  // Drag and drop (VtShellTreeDragDrop.cpp).
   void StartOleDrag(HTREEITEM node);
   ui::ComPtr<IDropTarget> ItemDropTarget(HTREEITEM node);
   void UpdateDropRegistration();
+  void ReleaseDropTarget();
+
+  // In-place renaming (VtShellTreeRename.cpp).
+  bool HandleLabelEdit(const NMHDR& header, LRESULT& result);
   bool BeginLabelEdit(HTREEITEM node);
   void EndLabelEdit(HTREEITEM node, const char* text);
-  bool HandleKey(WORD key);
 
+  // New folders (VtShellTreeNewFolder.cpp).
   enum class SeriesEnd { Created, Failed, AllExist };
   SeriesEnd TryNameSeries(const std::string& parent, const std::string& base,
                           const char* numberFormat, std::string& created);
   void ShowCreateWarning(DWORD error, const std::string& name);
+  void EditNewFolderLabel(const std::string& name);
 
   ui::TreeView view_;
   TVtShellTreeOptions options_;

@@ -2,6 +2,8 @@
 
 #include "app/LinkTarget.h"
 
+namespace app {
+
 TVtURLLabel::Shell TVtURLLabel::SystemShell() {
   return {[](SHELLEXECUTEINFOA& request) { return ShellExecuteExA(&request) != FALSE; },
           [](const char* commandLine, UINT show) { WinExec(commandLine, show); }};
@@ -48,7 +50,7 @@ void TVtURLLabel::Click() {
 // returns. A target it cannot open stays unvisited without a word, unless it is an .htm page:
 // the user may then pick the program that opens such pages.
 void TVtURLLabel::OpenTarget() {
-  const std::string target = link_target::ClickTarget(url_, Caption());
+  const std::string target = ClickTarget(url_, Caption());
   if (target.empty()) return;
   SHELLEXECUTEINFOA request{};
   request.cbSize = sizeof request;
@@ -61,7 +63,9 @@ void TVtURLLabel::OpenTarget() {
   request.nShow = SW_SHOWNORMAL;
   if (shell_.execute(request)) {
     SetVisited(true);
-  } else if (link_target::WantsOpenWithDialog(target)) {
-    shell_.run(link_target::kOpenWithHtmCommand, SW_SHOWNORMAL);
+  } else if (WantsOpenWithDialog(target)) {
+    shell_.run(kOpenWithHtmCommand, SW_SHOWNORMAL);
   }
 }
+
+}  // namespace app

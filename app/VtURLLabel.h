@@ -12,6 +12,8 @@
 
 #include "app/VtLabel.h"
 
+namespace app {
+
 // The cursor number of the pointing hand in the application's cursor table.
 inline constexpr int kCursorHandPoint = 26000;
 // The executable's cursor resource of the pointing hand.
@@ -62,3 +64,5 @@ class TVtURLLabel : public TVtLabel {
   COLORREF unvisitedColor_ = GetSysColor(COLOR_HIGHLIGHT);
   Shell shell_ = SystemShell();
 };
+
+}  // namespace app

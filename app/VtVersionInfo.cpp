@@ -7,6 +7,8 @@
 
 #include "ui/Path.h"
 
+namespace app {
+
 namespace {
 
 constexpr const char* kFieldKeys[kVtVersionFieldCount] = {
@@ -84,3 +86,5 @@ void TVtVersionInfo::ReadVersionInfo() {
   }
   fieldTexts_ = std::move(texts);
 }
+
+}  // namespace app

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace app {
+
 // The index order of the fields.
 enum VtVersionField {
   vfCompanyName,
@@ -52,3 +54,5 @@ class TVtVersionInfo {
   std::vector<std::string> fieldTexts_;
   bool loading_;
 };
+
+}  // namespace app

@@ -12,12 +12,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ui::Application application;  // and with it COM
     application.SetTitle("Veritally");
     {
-      auto form = std::make_unique<TForm1>();
-      Form1 = form.get();
+      auto form = std::make_unique<app::TForm1>();
+      app::Form1 = form.get();
       application.SetMainWindow(form.get());
       application.Run();
       application.SetMainWindow(nullptr);
-      Form1 = nullptr;
+      app::Form1 = nullptr;
     }
   }
   return 0;

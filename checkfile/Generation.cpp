@@ -8,6 +8,7 @@
 #include "checkfile/Tasks.h"
 #include "checkfile/Timestamp.h"
 #include "digest/CryptoAPI.h"
+#include "platform/FileTime.h"
 #include "platform/LocalTime.h"
 #include "platform/Path.h"
 
@@ -107,6 +108,9 @@ void RunGeneration(TaskWindow& window, DigestSource& digests) {
   if (platform::RemoveTrailingSeparator(folder)) window.SetSelectedFolder(folder);
   window.ClearLog();
   TMD5NodeArray scanList;
+  // The checkfile carries the moment its walk began, so that an update reads again every file
+  // that changed while the walk ran.
+  const platform::FileTime walkStart = platform::CurrentFileTime();
   if (!folder.empty()) {
     digests.ExpectWalk(folder);
     ScanFolder(window, folder, scanList, digests);
@@ -125,7 +129,7 @@ void RunGeneration(TaskWindow& window, DigestSource& digests) {
   const std::string timestamp =
       TimestampText(platform::CurrentLocalTime(), platform::UserDateTimeSettings());
   const std::string path = CheckfilePath(folder);
-  WriteCheckfile(path, CheckfileText(window.VersionText(), timestamp, folder, scanList));
+  WriteCheckfile(path, CheckfileText(window.VersionText(), timestamp, folder, scanList), walkStart);
   busy.Leave();
   window.SetStatus(window.StatusBanner());
   window.AppendLog("Operation complete.  Check file saved to " + path);

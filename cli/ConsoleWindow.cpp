@@ -6,12 +6,12 @@
 
 namespace cli {
 
-ConsoleWindow::ConsoleWindow(TaskKind kind, const std::string& operand)
-    : outcome_(kind), logOnTerminal_(IsTerminal(Stream::Out)) {
-  if (kind == TaskKind::Generation) {
-    selectedFolder_ = FullName(operand);
-  } else {
+ConsoleWindow::ConsoleWindow(TaskKind kind, const std::string& operand, bool quiet)
+    : outcome_(kind), quiet_(quiet), logOnTerminal_(IsTerminal(Stream::Out)) {
+  if (kind == TaskKind::Verification) {
     checkfileName_ = FullName(operand);
+  } else {
+    selectedFolder_ = FullName(operand);
   }
   pendingLog_.reserve(kLogPiece + 4096);
 }
@@ -22,6 +22,14 @@ ConsoleWindow::~ConsoleWindow() {
 
 void ConsoleWindow::AppendLog(const std::string& line) {
   outcome_.SawLogLine(line);
+  if (quiet_) {
+    quietLog_.Take(line, [this](const std::string& shown) { WriteLogLine(shown); });
+  } else {
+    WriteLogLine(line);
+  }
+}
+
+void ConsoleWindow::WriteLogLine(const std::string& line) {
   pendingLog_ += line;
   pendingLog_ += kNewline;
   if (logOnTerminal_ || pendingLog_.size() >= kLogPiece) FlushLog();
@@ -38,8 +46,14 @@ void ConsoleWindow::FlushLog() {
   if (overlaps) progress_.Draw();
 }
 
+checkfile::DigestSource& ConsoleWindow::Metered(checkfile::DigestSource& source) {
+  meter_ = std::make_unique<DigestMeter>(source, progress_.Enabled());
+  return *meter_;
+}
+
 void ConsoleWindow::SetStatus(const std::string& text) {
   if (!progress_.Take(text)) return;
+  if (meter_) progress_.SetMeasure(meter_->Text());
   // The log lines that came before the status come first, also when the streams are apart.
   if (!logOnTerminal_) FlushLog();
   progress_.Draw();
@@ -47,6 +61,7 @@ void ConsoleWindow::SetStatus(const std::string& text) {
 
 void ConsoleWindow::ShowStatusNow() {
   if (!progress_.Enabled()) return;
+  if (meter_) progress_.SetMeasure(meter_->Text());
   if (!logOnTerminal_) FlushLog();
   progress_.Draw();
 }

@@ -3,20 +3,24 @@
 // texts to standard error, and Ctrl-C is the Abort button.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "checkfile/TaskWindow.h"
+#include "cli/DigestMeter.h"
 #include "cli/ExitCode.h"
 #include "cli/ProgressLine.h"
+#include "cli/QuietLog.h"
 #include "cli/TaskOutcome.h"
 
 namespace cli {
 
 class ConsoleWindow : public checkfile::TaskWindow {
  public:
-  // operand: the FOLDER that "make" scans, or the CHECKFILE that "check" opens; the window
-  // hands the task its full name (FullName.h).
-  ConsoleWindow(TaskKind kind, const std::string& operand);
+  // operand: the FOLDER that "make" scans and "update" updates, or the CHECKFILE that "check"
+  // opens; the window hands the task its full name (FullName.h). quiet: the log as QuietLog.h
+  // shows it.
+  ConsoleWindow(TaskKind kind, const std::string& operand, bool quiet = false);
   ~ConsoleWindow() override;
   ConsoleWindow(const ConsoleWindow&) = delete;
   ConsoleWindow& operator=(const ConsoleWindow&) = delete;
@@ -40,16 +44,28 @@ class ConsoleWindow : public checkfile::TaskWindow {
   // Confirms the CHECKFILE argument's full name as the chosen file.
   bool RunOpenDialog(const std::string& initialFolder, std::string& fileName) override;
 
+  // The task's digests, through a meter that tells the progress line how far they have come.
+  // The window keeps the meter; the source must outlive it.
+  checkfile::DigestSource& Metered(checkfile::DigestSource& source);
+  // The full name of the CHECKFILE that "check" opens.
+  const std::string& CheckfileName() const { return checkfileName_; }
+  // Whether the task ran to its end (TaskOutcome::RanToTheEnd).
+  bool TaskRanToTheEnd() const { return outcome_.RanToTheEnd(); }
+
   // Takes the progress line off the terminal, writes out the rest of the log and tells how the
   // task ended (trouble, too, when the log could not be written).
   ExitCode Finish();
 
  private:
+  void WriteLogLine(const std::string& line);
   void FlushLog();
   void ShowOnErrorStream(const std::string& text);
 
   TaskOutcome outcome_;
   ProgressLine progress_;
+  std::unique_ptr<DigestMeter> meter_;
+  const bool quiet_;
+  QuietLog quietLog_;
   std::string selectedFolder_;
   std::string checkfileName_;
   bool abortRequested_ = false;

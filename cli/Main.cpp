@@ -1,10 +1,13 @@
-// vrtly: the console companion of Veritally. Runs the generation ("make") or the verification
-// ("check") through a console window; see HelpText for the usage and the exit codes.
+// vrtly: the console companion of Veritally. Runs the generation ("make"), the verification
+// ("check", with the search for unlisted files after it) or the update of a checkfile
+// ("update") through a console window; see HelpText for the usage and the exit codes.
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "checkfile/Tasks.h"
+#include "checkfile/Unlisted.h"
+#include "checkfile/Update.h"
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "cli/ConsoleWindow.h"
@@ -17,14 +20,31 @@ int Code(ExitCode code) {
   return static_cast<int>(code);
 }
 
-int RunConsoleTask(cli::TaskKind kind, const std::string& operand) {
+// check --unlisted: the search for unlisted files follows a verification that ran to its end.
+void RunUnlistedSearch(cli::ConsoleWindow& window) {
+  try {
+    checkfile::RunUnlistedSearch(window, window.CheckfileName());
+  } catch (const checkfile::TaskError& error) {
+    window.ShowErrorBox(error.what());
+  }
+}
+
+int RunConsoleTask(cli::TaskKind kind, const cli::Command& command) {
   cli::CatchInterrupts();
-  cli::ConsoleWindow window(kind, operand);
-  checkfile::DigestOnRequest digests;
-  if (kind == cli::TaskKind::Generation) {
-    checkfile::RunTask(window, checkfile::RunGeneration, digests);
-  } else {
-    checkfile::RunTask(window, checkfile::RunVerification, digests);
+  cli::ConsoleWindow window(kind, command.Operand, command.Options.Quiet);
+  checkfile::DigestOnRequest onRequest;
+  checkfile::DigestSource& digests = window.Metered(onRequest);
+  switch (kind) {
+    case cli::TaskKind::Generation:
+      checkfile::RunTask(window, checkfile::RunGeneration, digests);
+      break;
+    case cli::TaskKind::Verification:
+      checkfile::RunTask(window, checkfile::RunVerification, digests);
+      if (command.Options.Unlisted && window.TaskRanToTheEnd()) RunUnlistedSearch(window);
+      break;
+    case cli::TaskKind::Update:
+      checkfile::RunTask(window, checkfile::RunUpdate, digests);
+      break;
   }
   return Code(window.Finish());
 }
@@ -32,12 +52,11 @@ int RunConsoleTask(cli::TaskKind kind, const std::string& operand) {
 int Run(const cli::Command& command) {
   switch (command.Kind) {
     case cli::CommandKind::Make:
-      return RunConsoleTask(cli::TaskKind::Generation, command.Operand);
+      return RunConsoleTask(cli::TaskKind::Generation, command);
     case cli::CommandKind::Check:
-      return RunConsoleTask(cli::TaskKind::Verification, command.Operand);
+      return RunConsoleTask(cli::TaskKind::Verification, command);
     case cli::CommandKind::Update:
-      cli::WriteText(cli::Stream::Err, "vrtly: 'update' is not available yet\n");
-      return Code(ExitCode::Trouble);
+      return RunConsoleTask(cli::TaskKind::Update, command);
     case cli::CommandKind::Help:
       return Code(cli::WriteText(cli::Stream::Out, cli::HelpText()) ? ExitCode::Success
                                                                     : ExitCode::Trouble);

@@ -19,10 +19,10 @@ bool ProgressLine::Take(const std::string& text) {
 // The text as one line that fits in columns - 1 (a full line would wrap on some terminals and
 // the next "\r" would then overwrite only its last part). Line breaks show as blanks and other
 // control characters as "?", so a file name cannot move the cursor.
-std::string ProgressLine::FittedText(size_t columns, size_t& shown) const {
+std::string ProgressLine::FittedText(const std::string& text, size_t columns, size_t& shown) {
   std::string line;
   shown = 0;
-  for (const char c : text_) {
+  for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     const bool starts = StartsCharacter(byte);
     if (starts && shown + 1 >= columns) break;
@@ -40,8 +40,21 @@ std::string ProgressLine::FittedText(size_t columns, size_t& shown) const {
 
 void ProgressLine::Draw() {
   if (!enabled_) return;
+  constexpr size_t kGap = 2;           // blanks between the status text and the measure
+  constexpr size_t kLeastStatus = 20;  // the least of the status text worth showing
+  const size_t columns = TerminalColumns(Stream::Err);
   size_t shown = 0;
-  std::string line = "\r" + FittedText(TerminalColumns(Stream::Err), shown);
+  std::string line = "\r";
+  if (!measure_.empty() && columns > measure_.size() + kGap + kLeastStatus) {
+    size_t measured = 0;
+    const std::string measure = FittedText(measure_, columns, measured);
+    line += FittedText(text_, columns - measured - kGap, shown);
+    line.append(kGap, ' ');
+    line += measure;
+    shown += kGap + measured;
+  } else {
+    line += FittedText(text_, columns, shown);
+  }
   if (shown < shownColumns_) line.append(shownColumns_ - shown, ' ');
   WriteBytes(Stream::Err, line);
   shownColumns_ = shown;

@@ -19,8 +19,11 @@ class ProgressLine {
 
   // Keeps the latest status text; true when it is time to draw it.
   bool Take(const std::string& text);
+  // Keeps what the line shows after the status text: how far the task has come.
+  void SetMeasure(std::string measure) { measure_ = std::move(measure); }
   // Draws the latest text over the line, cut to the terminal's width (a status text of two
-  // lines shows as one).
+  // lines shows as one); the measure stands at the end, whole, and the status text is cut to
+  // leave room for it (on a terminal too narrow for both, the status text alone is shown).
   void Draw();
   // Blanks the line and leaves the cursor at its start, for other output to follow.
   void Erase();
@@ -29,10 +32,11 @@ class ProgressLine {
   using Clock = std::chrono::steady_clock;
   static constexpr std::chrono::milliseconds kInterval{50};
 
-  std::string FittedText(size_t columns, size_t& shown) const;
+  static std::string FittedText(const std::string& text, size_t columns, size_t& shown);
 
   bool enabled_;
   std::string text_;
+  std::string measure_;
   Clock::time_point nextDraw_;
   size_t shownColumns_ = 0;  // the characters of the line last drawn
   bool shown_ = false;

@@ -8,9 +8,18 @@
 // line, and a summary whose counts are those lines'; it must show no box, set the status once
 // per entry and once at the end, and leave the controls idle.
 //
+// The same checkfile then drives the search for unlisted files and the update of the checkfile,
+// each against a model of its own: the search must report exactly the walked files that no
+// entry names (so every walked file is either listed or reported), the update must log and
+// write exactly what the model predicts for the files the walk finds (kept unread, digested,
+// added, changed, kept after a failure) and remove exactly the entries it does not find (so no
+// entry is both kept and removed). The checkfile's time decides, by the input's length, whether
+// the files count as unchanged since it was written or not.
+//
 // The fault hooks keep every file access inside the tree (a fuzzed path can name anything, and
 // "../../proc/kcore" would be read for ever) and make the reads of one file fail halfway, so
-// that "Could not read file" is reached as well as "Could not open file".
+// that "Could not read file" is reached as well as "Could not open file". They let the tasks
+// list the tree's folders and write into its top folder only.
 //
 // Each input is also digested by the multi-lane MD5 engine beside the scalar one
 // (fuzz/LaneDigests.cpp).
@@ -24,6 +33,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -31,9 +41,12 @@
 
 #include "checkfile/CheckfileFormat.h"
 #include "checkfile/Tasks.h"
+#include "checkfile/Unlisted.h"
+#include "checkfile/Update.h"
 #include "digest/CryptoAPI.h"
 #include "fuzz/LaneDigests.h"
 #include "platform/FaultHooks.h"
+#include "platform/FileTime.h"
 #include "platform/Path.h"
 #include "tests/support/RecordingWindow.h"
 
@@ -99,7 +112,21 @@ class Tree {
   Tree(const Tree&) = delete;
   Tree& operator=(const Tree&) = delete;
 
+  const std::string& Top() const { return top_; }
   const std::string& Checkfile() const { return checkfile_; }
+  // Whether path is the tree's top folder or lies below it (text only: the walk gives full
+  // names without "." or ".." components).
+  bool Holds(const std::string& path) const {
+    return path == top_ || path.compare(0, top_.size() + 1, top_ + "/") == 0;
+  }
+  // Whether path is an entry of the top folder itself, where the tasks write the checkfile.
+  bool InTopFolder(const std::string& path) const {
+    return Holds(path) && path != top_ && path.find('/', top_.size() + 1) == std::string::npos;
+  }
+  const KnownFile* Known(const std::string& relative) const {
+    const auto file = files_.find(top_ + "/" + relative);
+    return file == files_.end() ? nullptr : &file->second;
+  }
   std::string BaseFolder() const { return platform::FolderPartOf(checkfile_); }
 
   // The file of the tree that path names, through links, "." and ".." and all; none for
@@ -121,6 +148,17 @@ class Tree {
   bool IsFlaky(const std::string& path) {
     const KnownFile* file = Find(path);
     return file != nullptr && file->failsReading;
+  }
+
+  std::string ReadCheckfile() const {
+    std::string bytes;
+    FILE* in = fopen(checkfile_.c_str(), "rb");
+    if (in == nullptr) abort();
+    char buffer[4096];
+    for (size_t got; (got = fread(buffer, 1, sizeof buffer, in)) > 0;)
+      bytes.append(buffer, got);
+    fclose(in);
+    return bytes;
   }
 
   void WriteCheckfile(const uint8_t* data, size_t size) {
@@ -164,9 +202,15 @@ class JailHooks : public platform::FaultHooks {
     }
     return tree_.Find(path) != nullptr ? 0 : ENOENT;
   }
-  uint32_t CreateForWrite(const std::string&) override { return EACCES; }
-  uint32_t ListFolder(const std::string&) override { return EACCES; }
-  uint32_t ListNext(const std::string&, size_t) override { return EACCES; }
+  uint32_t CreateForWrite(const std::string& path) override {
+    return tree_.InTopFolder(path) ? 0 : EACCES;
+  }
+  uint32_t ListFolder(const std::string& folder) override {
+    return tree_.Holds(folder) ? 0 : EACCES;
+  }
+  uint32_t ListNext(const std::string& folder, size_t) override {
+    return tree_.Holds(folder) ? 0 : EACCES;
+  }
   uint32_t Read(intptr_t file, uint32_t& count) override {
     if (file == checkfileHandle_) count = std::min(count, checkfileChunk_);
     const auto flaky = flakyRead_.find(file);
@@ -176,10 +220,15 @@ class JailHooks : public platform::FaultHooks {
     flaky->second += count;
     return 0;
   }
-  uint32_t Write(intptr_t, uint32_t&) override { return EACCES; }
-  uint32_t Flush(intptr_t) override { return EACCES; }
-  uint32_t Replace(const std::string&, const std::string&) override { return EACCES; }
+  uint32_t Write(intptr_t file, uint32_t&) override {
+    return openInTop_.count(file) != 0 ? 0 : EACCES;
+  }
+  uint32_t Flush(intptr_t file) override { return openInTop_.count(file) != 0 ? 0 : EACCES; }
+  uint32_t Replace(const std::string& from, const std::string& to) override {
+    return tree_.InTopFolder(from) && tree_.InTopFolder(to) ? 0 : EACCES;
+  }
   void Opened(intptr_t file, const std::string& path) override {
+    if (tree_.InTopFolder(path)) openInTop_.insert(file);
     if (loading_) {
       loading_ = false;
       checkfileHandle_ = file;
@@ -190,6 +239,7 @@ class JailHooks : public platform::FaultHooks {
   void Closing(intptr_t file) override {
     if (file == checkfileHandle_) checkfileHandle_ = -1;
     flakyRead_.erase(file);
+    openInTop_.erase(file);
   }
 
  private:
@@ -199,6 +249,7 @@ class JailHooks : public platform::FaultHooks {
   intptr_t checkfileHandle_ = -1;
   uint32_t checkfileChunk_ = 0;
   std::map<intptr_t, uint32_t> flakyRead_;
+  std::set<intptr_t> openInTop_;
 };
 
 // The format's line breaks said another way: CR LF is one break, then every CR or LF left is
@@ -329,8 +380,184 @@ void CheckVerification(Tree& tree, JailHooks& hooks, const Lines& lines, size_t 
     Fail("the window was not left idle", {}, window.Trace());
 }
 
+// --- The search for unlisted files and the update, against models of their own. ---
+
+// What the walk of the tree meets, in its order (names compared after upper-casing, as Windows'
+// file systems order them): relative paths, folders ending in "/".
+const Lines& WalkOrder() {
+  static const Lines order = {"a.txt",     "empty folder/", "empty.txt",   "flaky.bin",
+                              "sub/",      "sub/abc.txt",   "sub/deeper/", "sub/deeper/big.bin",
+                              "UPPER.TXT", "with blanks  "};
+  return order;
+}
+
+bool IsFolder(const std::string& relative) {
+  return relative.back() == '/';
+}
+
+std::string NameOf(const std::string& relative) {
+  return relative.substr(relative.rfind('/') + 1);
+}
+
+// The files the checkfile lists, each once, in the order of its first entry, by the full name
+// the verification opens: an entry names a walked file when that name is the walk's path.
+struct ModelListed {
+  std::vector<std::string> paths;
+  std::map<std::string, size_t> index;
+  std::vector<std::string> digests;  // the first entry's
+  std::vector<bool> trusted;         // every entry agrees, and in lowercase hexadecimal
+};
+
+bool LowercaseHex(const std::string& digest) {
+  return digest.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+ModelListed ModelListedFiles(Tree& tree, const Lines& lines) {
+  ModelListed listed;
+  for (const std::string& line : lines) {
+    const auto entry = ModelEntryOf(line);
+    if (!entry) continue;
+    const std::string path = tree.BaseFolder() + platform::FromStoredPath(entry->path);
+    const auto [found, isNew] = listed.index.emplace(path, listed.paths.size());
+    if (!isNew) {
+      if (listed.digests[found->second] != entry->digest) listed.trusted[found->second] = false;
+      continue;
+    }
+    listed.paths.push_back(path);
+    listed.digests.push_back(entry->digest);
+    listed.trusted.push_back(LowercaseHex(entry->digest));
+  }
+  return listed;
+}
+
+size_t Find(const ModelListed& listed, const std::string& path) {
+  const auto found = listed.index.find(path);
+  return found == listed.index.end() ? ~size_t{0} : found->second;
+}
+
+void CheckIdleWithoutBoxes(const RecordingWindow& window, const char* task) {
+  using Op = RecordingWindow::Op;
+  if (window.Count(Op::ShowErrorBox) != 0 || window.Count(Op::ShowMessageBox) != 0 ||
+      window.state != checkfile::TaskState::Idle)
+    Fail(task, {"idle, no box"}, window.Trace());
+}
+
+// Every walked file is either listed or reported, in walk order, and nothing else is.
+void CheckUnlistedSearch(Tree& tree, JailHooks& hooks, const Lines& lines, size_t size) {
+  RecordingWindow window;
+  hooks.ExpectLoad(64 + static_cast<uint32_t>(size % 961));
+  const std::string error =
+      testing_support::ErrorOf([&] { checkfile::RunUnlistedSearch(window, tree.Checkfile()); });
+  if (error != "no error") Fail("the search for unlisted files failed", {}, {error});
+  const ModelListed listed = ModelListedFiles(tree, lines);
+  Lines expected;
+  for (const std::string& relative : WalkOrder()) {
+    const std::string path = tree.Top() + "/" + relative;
+    if (!IsFolder(relative) && Find(listed, path) == ~size_t{0})
+      expected.push_back(checkfile::kNotListedPrefix + path);
+  }
+  expected.push_back(expected.empty()
+                         ? std::string(checkfile::kEveryFileListedText)
+                         : std::to_string(expected.size()) + checkfile::kFilesNotListedText);
+  if (window.log != expected)
+    Fail("the unlisted files differ from the model", expected, window.log);
+  CheckIdleWithoutBoxes(window, "the search for unlisted files");
+}
+
+struct ModelUpdate {
+  Lines log;
+  Lines entries;
+  Lines kept;     // the paths of the entries written
+  Lines removed;  // the paths logged as removed
+};
+
+// The update as its rules say, for a checkfile whose time lies far after every file's last
+// change (unchanged) or far before it.
+ModelUpdate ModelUpdateOf(Tree& tree, const ModelListed& listed, bool unchanged) {
+  ModelUpdate model;
+  checkfile::UpdateCounts counts;
+  std::vector<bool> found(listed.paths.size(), false);
+  for (const std::string& relative : WalkOrder()) {
+    const std::string path = tree.Top() + "/" + relative;
+    if (IsFolder(relative)) {
+      model.log.push_back("Folder: " + path.substr(0, path.size() - 1));
+      continue;
+    }
+    model.log.push_back("File: " + NameOf(relative));
+    const size_t index = Find(listed, path);
+    const bool isListed = index != ~size_t{0};
+    if (isListed) found[index] = true;
+    std::string digest;
+    if (isListed && listed.trusted[index] && unchanged) {
+      digest = listed.digests[index];
+      ++counts.Unchanged;
+    } else if (const KnownFile* file = tree.Known(relative); file->failsReading) {
+      model.log.push_back("Could not read file");
+      if (!isListed) continue;
+      digest = listed.digests[index];
+    } else if (digest = file->digest; !isListed) {
+      ++counts.Added;
+      model.log.push_back(checkfile::kAddedPrefix + path);
+    } else if (digest != listed.digests[index]) {
+      ++counts.Changed;
+      model.log.push_back(checkfile::kChangedPrefix + path);
+    } else {
+      ++counts.Unchanged;
+    }
+    model.entries.push_back(digest + "|" + platform::ToStoredPath(relative));
+    model.kept.push_back(path);
+  }
+  for (size_t index = 0; index < listed.paths.size(); ++index) {
+    if (found[index]) continue;
+    ++counts.Removed;
+    model.removed.push_back(listed.paths[index]);
+    model.log.push_back(checkfile::kRemovedPrefix + listed.paths[index]);
+  }
+  model.log.push_back("Operation complete.  Check file saved to " + tree.Checkfile());
+  model.log.push_back(checkfile::CountsLine(counts));
+  return model;
+}
+
+// The model's own invariant, whatever the update logs: an entry is kept or removed, never both.
+void CheckKeptOrRemoved(const ModelListed& listed, const ModelUpdate& model) {
+  for (const std::string& path : listed.paths) {
+    const bool kept = std::find(model.kept.begin(), model.kept.end(), path) != model.kept.end();
+    const bool removed =
+        std::find(model.removed.begin(), model.removed.end(), path) != model.removed.end();
+    if (kept == removed) Fail("an entry is not kept or removed exactly once", {path}, {});
+  }
+}
+
+void CheckUpdate(Tree& tree, JailHooks& hooks, const Lines& lines, size_t size,
+                 platform::FileTime created) {
+  // An hour after the files were made, or an hour before.
+  const bool unchanged = size % 2 == 0;
+  const int64_t hour = 3600 * platform::kFileTimeTicksPerSecond;
+  if (!platform::SetModificationTime(tree.Checkfile(),
+                                     {created.Ticks + (unchanged ? hour : -hour)}))
+    abort();
+  RecordingWindow window;
+  window.selectedFolder = tree.Top();
+  hooks.ExpectLoad(64 + static_cast<uint32_t>(size % 961));
+  checkfile::DigestOnRequest digests;
+  checkfile::RunTask(window, checkfile::RunUpdate, digests);
+
+  const ModelListed listed = ModelListedFiles(tree, lines);
+  const ModelUpdate model = ModelUpdateOf(tree, listed, unchanged);
+  CheckKeptOrRemoved(listed, model);
+  if (window.log != model.log)
+    Fail("the update's log differs from the model", model.log, window.log);
+  Lines written;
+  for (const std::string& line : checkfile::SplitLines(tree.ReadCheckfile()))
+    if (line.empty() || line[0] != ';') written.push_back(line);
+  if (written != model.entries)
+    Fail("the updated checkfile differs from the model", model.entries, written);
+  CheckIdleWithoutBoxes(window, "the update");
+}
+
 Tree* tree = nullptr;
 JailHooks* hooks = nullptr;
+platform::FileTime treeMade;
 
 void RemoveTree() {
   platform::InstallFaultHooks(nullptr);
@@ -342,6 +569,8 @@ void RemoveTree() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   tree = new Tree;
+  // The files' last change, or just after it.
+  treeMade = platform::CurrentFileTime();
   hooks = new JailHooks(*tree);
   platform::InstallFaultHooks(hooks);
   atexit(RemoveTree);
@@ -354,6 +583,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckReader(bytes, lines);
   tree->WriteCheckfile(data, size);
   CheckVerification(*tree, *hooks, lines, size);
+  CheckUnlistedSearch(*tree, *hooks, lines, size);
+  CheckUpdate(*tree, *hooks, lines, size, treeMade);
   fuzz_checks::CheckLaneDigests(data, size);
   return 0;
 }

@@ -93,18 +93,23 @@ bool Application::HandleDialogKey(const MSG& message) {
   return false;
 }
 
-HWND Application::BoxOwner() const {
-  HWND active = GetActiveWindow();
-  if (active != nullptr) return active;
-  return mainWindow_ != nullptr ? mainWindow_->Handle() : nullptr;
-}
-
 void Application::ShowErrorBox(const std::string& message) {
-  ui::ShowErrorBox(BoxOwner(), title_, checkfile::ErrorBoxText(message));
+  ui::ShowErrorBox(ModalOwner(), title_, checkfile::ErrorBoxText(message));
 }
 
 void Application::ShowMessageBox(const std::string& text) {
-  ui::ShowMessageBox(BoxOwner(), title_, text);
+  ui::ShowMessageBox(ModalOwner(), title_, text);
+}
+
+HWND MainWindowHandle() {
+  const Application* application = Application::CurrentOrNull();
+  if (application == nullptr || application->MainWindow() == nullptr) return nullptr;
+  return application->MainWindow()->Handle();
+}
+
+HWND ModalOwner() {
+  HWND active = GetActiveWindow();
+  return active != nullptr ? active : MainWindowHandle();
 }
 
 void Application::SetScreenCursor(int number) {

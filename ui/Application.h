@@ -92,7 +92,6 @@ class Application {
   bool DispatchNext();
   void Dispatch(MSG& message);
   bool HandleDialogKey(const MSG& message);
-  HWND BoxOwner() const;
 
   static Application* current_;
 
@@ -104,6 +103,11 @@ class Application {
   CursorTable cursors_;
   int screenCursor_ = kCursorDefault;
 };
+
+// The program's main window; null when there is none.
+HWND MainWindowHandle();
+// The window a new modal window belongs to: the active one, else the main window.
+HWND ModalOwner();
 
 // Shows the hourglass (or another cursor) over the whole program for the scope's length.
 class ScopedScreenCursor {

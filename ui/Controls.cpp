@@ -1,6 +1,6 @@
 #include "ui/Controls.h"
 
-#include <vector>
+#include "ui/Gdi.h"
 
 namespace ui {
 
@@ -16,37 +16,17 @@ HWND CreateControl(const char* className, const std::string& text, DWORD style, 
   return control;
 }
 
-std::string Control::Text() const {
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd_)) + 1, '\0');
-  const int length = GetWindowTextA(hwnd_, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
-
-RECT Control::BoundsInParent() const {
+RECT BoundsInParent(HWND window) {
   RECT bounds{};
-  GetWindowRect(hwnd_, &bounds);
-  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT*>(&bounds), 2);
+  GetWindowRect(window, &bounds);
+  MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
   return bounds;
 }
 
 void Label::SetTextAutoSize(const std::string& caption) {
   SetText(caption);
-  HDC dc = GetDC(hwnd_);
-  HGDIOBJ previous =
-      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)));
-  RECT size{0, 0, 0, 0};
-  DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &size,
-            DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX);
-  if (caption.empty()) {  // an empty label keeps the height of one line
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
-    size.bottom = metrics.tmHeight;
-  }
-  SelectObject(dc, previous);
-  ReleaseDC(hwnd_, dc);
-  SetWindowPos(hwnd_, nullptr, 0, 0, size.right, size.bottom,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SizeToText(hwnd_, reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)), caption,
+             DT_EXPANDTABS | DT_NOPREFIX);
 }
 
 int Memo::LineLength(int line) const {
@@ -78,8 +58,7 @@ int Memo::CaretPosition() const {
 }
 
 void PageControl::AddTab(const std::string& caption) {
-  std::vector<char> text(caption.begin(), caption.end());
-  text.push_back('\0');
+  std::string text = caption;  // the structure takes a writable string
   TCITEMA item{};
   item.mask = TCIF_TEXT;
   item.pszText = text.data();

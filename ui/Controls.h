@@ -8,12 +8,17 @@
 
 #include <string>
 
+#include "ui/Window.h"
+
 namespace ui {
 
 // A rectangle given as the layout gives it: left, top, width, height.
 inline RECT Bounds(int left, int top, int width, int height) {
   return {left, top, left + width, top + height};
 }
+
+// A window's position and size in its parent's client area.
+RECT BoundsInParent(HWND window);
 
 // A child window of a system class with the font it is drawn in.
 HWND CreateControl(const char* className, const std::string& text, DWORD style, DWORD exStyle,
@@ -24,7 +29,7 @@ class Control {
   HWND Handle() const { return hwnd_; }
 
   void SetText(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
-  std::string Text() const;
+  std::string Text() const { return WindowText(hwnd_); }
   void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
   bool IsEnabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
   void SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
@@ -32,8 +37,6 @@ class Control {
   void SetFont(HFONT font) {
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
-  // Position and size in the parent's client area.
-  RECT BoundsInParent() const;
 
  protected:
   HWND hwnd_ = nullptr;

@@ -7,12 +7,20 @@
 namespace ui {
 
 void Form::CenterOnDesktop() {
+  CenterIn(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+}
+
+void Form::CenterOnScreen() {
+  CenterIn(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+void Form::CenterIn(int areaWidth, int areaHeight) {
   RECT bounds{};
   GetWindowRect(Handle(), &bounds);
   const int width = bounds.right - bounds.left;
   const int height = bounds.bottom - bounds.top;
-  const int left = std::max(0, (GetSystemMetrics(SM_CXVIRTUALSCREEN) - width) / 2);
-  const int top = std::max(0, (GetSystemMetrics(SM_CYVIRTUALSCREEN) - height) / 2);
+  const int left = std::max(0, (areaWidth - width) / 2);
+  const int top = std::max(0, (areaHeight - height) / 2);
   SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -23,7 +31,7 @@ RECT Form::FrameForClientSize(int width, int height, DWORD style, DWORD exStyle)
 }
 
 LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_ACTIVATE) {
+  if (message == WM_ACTIVATE && RestoresFocus()) {
     if (LOWORD(wParam) == WA_INACTIVE) {
       HWND focus = GetFocus();
       if (focus != nullptr && IsChild(Handle(), focus)) lastFocus_ = focus;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/GdiObject.h"
+#include "ui/Gdi.h"
 
 namespace ui {
 
@@ -28,17 +28,6 @@ struct alignas(4) EmptyDialogTemplate {
   WORD title = 0;
 };
 
-SIZE WrappedTextSize(HWND window, HFONT font, const std::string& text, int maxWidth) {
-  HDC dc = GetDC(window);
-  HGDIOBJ previous = SelectObject(dc, font);
-  RECT bounds{0, 0, maxWidth, 0};
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &bounds,
-            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-  SelectObject(dc, previous);
-  ReleaseDC(window, dc);
-  return {bounds.right - bounds.left, bounds.bottom - bounds.top};
-}
-
 HWND CreateChild(HWND box, const char* className, const std::string& text, DWORD style, int id,
                  RECT bounds, HFONT font) {
   HWND child = CreateWindowExA(
@@ -52,7 +41,8 @@ HWND CreateChild(HWND box, const char* className, const std::string& text, DWORD
 void LayOutMessageBox(HWND box, const MessageBoxData& data) {
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
   const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  const SIZE text = WrappedTextSize(box, data.font, *data.text, screenWidth / 2);
+  const SIZE text = TextExtent(box, data.font, *data.text,
+                               DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX, screenWidth / 2);
   const int clientWidth = std::max<int>(text.cx, kButtonWidth) + 2 * kMargin;
   const int clientHeight = kMargin + text.cy + kMargin + kButtonHeight + kMargin;
 
@@ -96,13 +86,12 @@ INT_PTR CALLBACK MessageBoxProcedure(HWND box, UINT message, WPARAM wParam, LPAR
   return FALSE;
 }
 
-GdiObject<HFONT> MessageFont() {
+// The system's message font; none when the system does not say which it is.
+Font MessageFont() {
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = sizeof metrics;
-  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    return GdiObject<HFONT>(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), false);
-  }
-  return GdiObject<HFONT>(CreateFontIndirectA(&metrics.lfMessageFont));
+  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return Font();
+  return Font(CreateFontIndirectA(&metrics.lfMessageFont));
 }
 
 }  // namespace
@@ -112,8 +101,10 @@ void ShowErrorBox(HWND owner, const std::string& caption, const std::string& tex
 }
 
 void ShowMessageBox(HWND owner, const std::string& caption, const std::string& text) {
-  const GdiObject<HFONT> font = MessageFont();
-  const MessageBoxData data{&caption, &text, font.Get()};
+  const Font font = MessageFont();
+  const MessageBoxData data{
+      &caption, &text,
+      font.IsValid() ? font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))};
   EmptyDialogTemplate dialog{};
   dialog.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &dialog.header, owner, &MessageBoxProcedure,

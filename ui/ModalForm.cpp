@@ -1,8 +1,9 @@
 #include "ui/ModalForm.h"
 
-#include <algorithm>
+#include <vector>
 
 #include "ui/Application.h"
+#include "ui/ExceptionGuards.h"
 #include "ui/Navigation.h"
 
 namespace ui {
@@ -36,6 +37,7 @@ class ModalForm::DisabledWindows {
  public:
   explicit DisabledWindows(HWND form) : form_(form) {
     EnumThreadWindows(GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(this));
+    errors_.Rethrow();  // nothing is disabled yet
     for (HWND window : windows_)
       EnableWindow(window, FALSE);
   }
@@ -50,23 +52,25 @@ class ModalForm::DisabledWindows {
  private:
   static BOOL CALLBACK Collect(HWND window, LPARAM self) {
     auto* disabled = reinterpret_cast<DisabledWindows*>(self);
-    if (window != disabled->form_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
-      disabled->windows_.push_back(window);
-    }
-    return TRUE;
+    return disabled->errors_.Guard(FALSE, [&] {
+      if (window != disabled->form_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        disabled->windows_.push_back(window);
+      }
+      return TRUE;
+    });
   }
 
   HWND form_;
   std::vector<HWND> windows_;
+  CallbackErrors errors_;
 };
 
 void ModalForm::CreateForm(const char* className, HWND owner, const std::string& caption,
                            DWORD style, SIZE clientSize) {
   RegisterWindowClass(className, nullptr, COLOR_BTNFACE);
-  RECT frame{0, 0, clientSize.cx, clientSize.cy};
-  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
   CreateHandle(WS_EX_CONTROLPARENT, className, caption, style & ~static_cast<DWORD>(WS_VISIBLE),
-               {0, 0, frame.right - frame.left, frame.bottom - frame.top}, owner, 0);
+               FrameForClientSize(clientSize.cx, clientSize.cy, style, WS_EX_CONTROLPARENT), owner,
+               0);
 }
 
 int ModalForm::ShowModal() {
@@ -74,7 +78,7 @@ int ModalForm::ShowModal() {
   const HWND previousActive = GetActiveWindow();
   {
     const DisabledWindows disabled(Handle());
-    PlaceInScreenCentre();
+    CenterOnScreen();
     DoShow();
     showingModal_ = true;
     Reveal();
@@ -117,13 +121,6 @@ RECT ModalForm::NormalBounds() const {
   return placement.rcNormalPosition;
 }
 
-std::string ModalForm::Caption() const {
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(Handle())) + 1, '\0');
-  const int length = GetWindowTextA(Handle(), text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
-
 bool ModalForm::FocusWantsAllKeys(HWND focus) const {
   // No message in lParam: an edit control given one would act on Escape itself.
   return (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS) != 0;
@@ -144,15 +141,7 @@ LRESULT ModalForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return Window::OnMessage(message, wParam, lParam);
-}
-
-void ModalForm::PlaceInScreenCentre() {
-  const int width = OuterWidth();
-  const int height = OuterHeight();
-  const int left = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
-  const int top = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
-  SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return Form::OnMessage(message, wParam, lParam);
 }
 
 void ModalForm::Reveal() {

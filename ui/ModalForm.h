@@ -6,15 +6,14 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
-#include "ui/Window.h"
+#include "ui/Form.h"
 
 namespace ui {
 
 enum class WindowState { Normal, Minimized, Maximized };
 
-class ModalForm : public Window {
+class ModalForm : public Form {
  public:
   static constexpr int kNoResult = 0;
 
@@ -37,7 +36,7 @@ class ModalForm : public Window {
   // The restored (normal) rectangle, also while the form is maximized or minimized.
   RECT NormalBounds() const;
 
-  std::string Caption() const;
+  std::string Caption() const { return WindowText(Handle()); }
   void SetCaption(const std::string& caption) { SetWindowTextA(Handle(), caption.c_str()); }
 
  protected:
@@ -58,13 +57,14 @@ class ModalForm : public Window {
   virtual void DoGetMinMaxInfo(MINMAXINFO&) {}
   // True when the focused control handles Enter, Escape and Tab itself (an in-place editor).
   virtual bool FocusWantsAllKeys(HWND focus) const;
+  // The modal form has always left activation to the system.
+  bool RestoresFocus() const override { return false; }
 
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   class DisabledWindows;
 
-  void PlaceInScreenCentre();
   void Reveal();
   void RunLoop();
   bool HandleDialogKey(const MSG& message);

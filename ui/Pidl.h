@@ -8,6 +8,8 @@
 
 #include <cstddef>
 
+#include "platform/UniqueHandle.h"
+
 namespace ui {
 
 // Bytes of the list without its two-byte terminator; 0 for null and for the empty list.
@@ -21,19 +23,20 @@ LPCITEMIDLIST PidlLast(LPCITEMIDLIST list);
 // Same bytes, same items.
 bool PidlBytesEqual(LPCITEMIDLIST a, LPCITEMIDLIST b);
 
-class Pidl {
+template <typename Pointer>
+struct TaskMemoryTraits {
+  using Handle = Pointer;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle memory) { CoTaskMemFree(memory); }
+};
+// Memory of the COM task allocator (a name the shell hands over), freed with its owner.
+template <typename Pointer>
+using TaskMemory = platform::UniqueHandle<TaskMemoryTraits<Pointer>>;
+
+// The sole owner of a list allocated by the task allocator (as the shell hands them out).
+class Pidl : public platform::UniqueHandle<TaskMemoryTraits<LPITEMIDLIST>> {
  public:
-  Pidl() = default;
-  // Takes over a list allocated by the task allocator (as the shell hands them out).
-  explicit Pidl(LPITEMIDLIST owned) : list_(owned) {}
-  ~Pidl() { Close(); }
-  Pidl(const Pidl&) = delete;
-  Pidl& operator=(const Pidl&) = delete;
-  Pidl(Pidl&& other) noexcept : list_(other.Detach()) {}
-  Pidl& operator=(Pidl&& other) noexcept {
-    if (this != &other) Attach(other.Detach());
-    return *this;
-  }
+  using UniqueHandle::UniqueHandle;
 
   // A deep copy; null for null. Throws std::bad_alloc when the allocator fails.
   static Pidl Copy(LPCITEMIDLIST source);
@@ -44,32 +47,9 @@ class Pidl {
   // parent's items followed by child's: the absolute list of an item inside a folder.
   static Pidl Join(LPCITEMIDLIST parent, LPCITEMIDLIST child);
 
-  LPITEMIDLIST Get() const { return list_; }
-  bool IsNull() const { return list_ == nullptr; }
+  bool IsNull() const { return !IsValid(); }
   // True for the desktop's list (and for null, which stands for it).
-  bool IsEmpty() const { return PidlItemCount(list_) == 0; }
-
-  // Frees the held list and offers the slot to a function that returns a new one.
-  LPITEMIDLIST* Put() {
-    Close();
-    return &list_;
-  }
-  void Attach(LPITEMIDLIST owned) {
-    Close();
-    list_ = owned;
-  }
-  LPITEMIDLIST Detach() {
-    LPITEMIDLIST list = list_;
-    list_ = nullptr;
-    return list;
-  }
-  void Close() {
-    if (list_ != nullptr) CoTaskMemFree(list_);
-    list_ = nullptr;
-  }
-
- private:
-  LPITEMIDLIST list_ = nullptr;
+  bool IsEmpty() const { return PidlItemCount(Get()) == 0; }
 };
 
 }  // namespace ui

@@ -1,7 +1,5 @@
 #include "ui/ToolButton.h"
 
-#include <vector>
-
 namespace ui {
 
 namespace {
@@ -24,8 +22,7 @@ void ToolButton::Create(HWND parent, int id, const std::string& caption, RECT bo
   SendMessageA(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   // Less padding than the toolbar's default, so that a caption fits beside its image.
   SendMessageA(hwnd_, TB_SETPADDING, 0, MAKELPARAM(4, 4));
-  std::vector<char> text(caption.begin(), caption.end());
-  text.push_back('\0');
+  std::string text = caption;  // the structure takes a writable string
   TBBUTTON button{};
   button.iBitmap = I_IMAGENONE;
   button.idCommand = id;
@@ -51,8 +48,7 @@ void ToolButton::SetImageIndex(int index) {
 }
 
 void ToolButton::SetCaption(const std::string& caption) {
-  std::vector<char> text(caption.begin(), caption.end());
-  text.push_back('\0');
+  std::string text = caption;  // the structure takes a writable string
   TBBUTTONINFOA info = ButtonInfo(TBIF_TEXT);
   info.pszText = text.data();
   SendMessageA(hwnd_, TB_SETBUTTONINFOA, static_cast<WPARAM>(id_), reinterpret_cast<LPARAM>(&info));

@@ -1,14 +1,12 @@
 #include "ui/TreeView.h"
 
 #include <cstring>
-#include <vector>
 
 namespace ui {
 
 HTREEITEM TreeView::Insert(HTREEITEM parent, const std::string& text, LPARAM data, int image,
                            int selectedImage, bool hasChildren) {
-  std::vector<char> label(text.begin(), text.end());
-  label.push_back('\0');
+  std::string label = text;  // the structure takes a writable string
   TVINSERTSTRUCTA insert{};
   insert.hParent = parent;
   insert.hInsertAfter = TVI_LAST;
@@ -34,8 +32,7 @@ std::string TreeView::ItemText(HTREEITEM item) const {
 }
 
 void TreeView::SetItemText(HTREEITEM item, const std::string& text) {
-  std::vector<char> label(text.begin(), text.end());
-  label.push_back('\0');
+  std::string label = text;  // the structure takes a writable string
   TVITEMA info{};
   info.mask = TVIF_TEXT;
   info.hItem = item;

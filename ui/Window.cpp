@@ -1,6 +1,5 @@
 #include "ui/Window.h"
 
-#include <algorithm>
 #include <exception>
 
 #include "ui/Application.h"
@@ -27,6 +26,13 @@ void ReportEscapedError(const char* message) noexcept {
 
 }  // namespace
 
+std::string WindowText(HWND window) {
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
 Window::~Window() {
   if (hwnd_ == nullptr) return;
   // Too late for the derived object to handle anything: detach before destroying.
@@ -45,17 +51,6 @@ Window* Window::FromHandle(HWND hwnd) {
 
 void Window::DestroyHandle() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);  // WM_NCDESTROY clears hwnd_
-}
-
-void Window::SetChildTextColor(HWND child, COLORREF color) {
-  auto it = std::find_if(childColors_.begin(), childColors_.end(),
-                         [child](const ChildColor& entry) { return entry.child == child; });
-  if (it != childColors_.end()) {
-    it->color = color;
-  } else {
-    childColors_.push_back({child, color});
-  }
-  InvalidateRect(child, nullptr, TRUE);
 }
 
 void Window::RegisterWindowClass(const char* className, HICON icon, int backgroundColor) {
@@ -95,8 +90,6 @@ LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) return result;
       break;
     }
-    case WM_CTLCOLORSTATIC:
-      return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SETCURSOR:
       return OnSetCursor(wParam, lParam);
     default:
@@ -111,17 +104,6 @@ bool Window::OnCommand(int, int, HWND) {
 
 bool Window::OnNotify(const NMHDR&, LRESULT&) {
   return false;
-}
-
-LRESULT Window::OnControlColor(HDC dc, HWND control) {
-  for (const ChildColor& entry : childColors_) {
-    if (entry.child != control) continue;
-    SetTextColor(dc, entry.color);
-    SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-  }
-  return DefaultMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                        reinterpret_cast<LPARAM>(control));
 }
 
 // While the program shows a screen cursor (the hourglass of a long preparation), every

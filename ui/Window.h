@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 namespace ui {
+
+// The text of any window: a caption, a control's text.
+std::string WindowText(HWND window);
 
 class Window {
  public:
@@ -26,10 +28,6 @@ class Window {
 
   // Called by the event loop whenever the queue has run empty.
   virtual void OnIdle() {}
-
-  // Text colour of a label drawn on this window or on one of its pages; the label's
-  // background stays that of the page.
-  void SetChildTextColor(HWND child, COLORREF color);
 
  protected:
   // Registers a window class that routes its messages through Window; once per name.
@@ -51,16 +49,9 @@ class Window {
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnControlColor(HDC dc, HWND control);
   LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
 
-  struct ChildColor {
-    HWND child;
-    COLORREF color;
-  };
-
   HWND hwnd_ = nullptr;
-  std::vector<ChildColor> childColors_;
 };
 
 // A window whose only job is to hold controls: a page of a page control, a panel. It hands

@@ -51,7 +51,7 @@ void PostClick(HWND window) {
   PostClickAt(window, {client.right / 2, client.bottom / 2});
 }
 
-void SelectMakePage(TForm1& form) {
+void SelectMakePage(app::TForm1& form) {
   RECT tab{};
   SendMessageA(form.PageControl1.Handle(), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab));
   PostClickAt(form.PageControl1.Handle(), {(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2});
@@ -74,11 +74,11 @@ size_t LineCount(const std::string& log) {
 }
 
 // The main window, timing the task's calls of ProcessPendingEvents.
-class TimedForm : public TForm1 {
+class TimedForm : public app::TForm1 {
  public:
   void ProcessPendingEvents() override {
     const LARGE_INTEGER before = Now();
-    TForm1::ProcessPendingEvents();
+    app::TForm1::ProcessPendingEvents();
     eventsMs += Milliseconds(before, Now());
     ++eventsCalls;
   }

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
   ui::OleSession ole;
   ui::Application application;
   application.SetTitle("Veritally");
-  TForm1 form;
+  app::TForm1 form;
   application.SetMainWindow(&form);
   ShowWindow(form.Handle(), SW_SHOW);
   form.ClearLog();

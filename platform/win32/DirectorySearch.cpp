@@ -6,6 +6,8 @@
 #include <string>
 
 #include "platform/Path.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/TextConversion.h"
 
 namespace platform {
 
@@ -17,40 +19,9 @@ constexpr DWORD kVolumeLabelAttribute = 0x00000008;
 constexpr DWORD kNeverReturned =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeLabelAttribute;
 
-// The sole owner of a find handle.
-class FindHandle {
- public:
-  FindHandle() = default;
-  ~FindHandle() { Close(); }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-  void Attach(HANDLE handle) {
-    Close();
-    handle_ = handle;
-  }
-  HANDLE Get() const { return handle_; }
-  void Close() {
-    if (IsOpen()) FindClose(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
-
 // The code page of the ANSI file functions, which open what the walk finds.
 UINT FileApiCodePage() {
   return AreFileApisANSI() ? CP_ACP : CP_OEMCP;
-}
-
-std::wstring Widened(const std::string& text, UINT codePage) {
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
-  return wide;
 }
 
 // The ANSI form of a name, without best fit: the ANSI search functions map a character outside
@@ -58,15 +29,10 @@ std::wstring Widened(const std::string& text, UINT codePage) {
 // "\" for a fullwidth reverse solidus), so the name they return opens another file, or a
 // folder that the walk skips as ".", and the entry goes missing without a word. Here such a
 // character becomes "?", which no Windows name holds: the entry cannot be opened, and the walk
-// says so. A UTF-8 code page holds every name and takes no flags.
-std::string Narrowed(const wchar_t* name, UINT codePage) {
-  const bool utf8 = codePage == CP_UTF8 || (codePage == CP_ACP && GetACP() == CP_UTF8);
-  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-  const int length = WideCharToMultiByte(codePage, flags, name, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 1) return "?";  // not convertible at all: still an entry, and still unopenable
-  std::string narrow(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(codePage, flags, name, -1, narrow.data(), length, nullptr, nullptr);
-  narrow.pop_back();  // the terminating zero
+// says so.
+std::string EntryName(const wchar_t* name) {
+  std::string narrow = Narrowed(name, Unmappable::QuestionMark, FileApiCodePage());
+  if (narrow.empty()) return "?";  // not convertible at all: still an entry, and still unopenable
   return narrow;
 }
 
@@ -75,7 +41,7 @@ bool SkipToVisible(const FindHandle& handle, WIN32_FIND_DATAW& data, bool haveEn
                    DirectoryEntry& entry) {
   for (; haveEntry; haveEntry = FindNextFileW(handle.Get(), &data) != 0) {
     if ((data.dwFileAttributes & kNeverReturned) != 0) continue;
-    entry.Name = Narrowed(data.cFileName, FileApiCodePage());
+    entry.Name = EntryName(data.cFileName);
     entry.IsDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return true;
   }
@@ -118,18 +84,17 @@ std::wstring FinalPathOf(HANDLE folder) {
 
 FolderIdentity IdentityOf(const std::wstring& folderWithSeparator) {
   FolderIdentity identity;
-  HANDLE folder = CreateFileW(folderWithSeparator.c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (folder == INVALID_HANDLE_VALUE) return identity;
-  identity.finalPath = FinalPathOf(folder);
+  const FileHandle folder(CreateFileW(folderWithSeparator.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!folder.IsValid()) return identity;
+  identity.finalPath = FinalPathOf(folder.Get());
   BY_HANDLE_FILE_INFORMATION info;
-  if (GetFileInformationByHandle(folder, &info)) {
+  if (GetFileInformationByHandle(folder.Get(), &info)) {
     identity.volume = info.dwVolumeSerialNumber;
     identity.indexHigh = info.nFileIndexHigh;
     identity.indexLow = info.nFileIndexLow;
   }
-  CloseHandle(folder);
   return identity;
 }
 
@@ -180,7 +145,7 @@ bool DirectorySearch::Start(const std::string& folder) {
   } else {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
   }
-  if (!state_->handle.IsOpen()) {
+  if (!state_->handle.IsValid()) {
     // A drive root with nothing on it has no first entry; anything else is a failure.
     const DWORD error = GetLastError();
     failure_ = error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/FileNative.h"
+#include "platform/win32/Handles.h"
 
 namespace platform {
 
@@ -81,11 +82,9 @@ bool DeleteFileAt(const std::string& path) {
 // Opens an existing file as CREATE_ALWAYS would, without truncating it: a read-only file, a
 // folder, or a file another handle holds without sharing is refused with the same error.
 bool native::CanCreateForWrite(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
-  CloseHandle(file);
-  return true;
+  const FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file.IsValid() || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 // The replaced file keeps the temporary's attributes: hidden comes off first, or the checkfile

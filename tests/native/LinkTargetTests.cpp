@@ -7,10 +7,10 @@
 
 namespace {
 
-using link_target::ClickTarget;
-using link_target::Trimmed;
-using link_target::UpperExtension;
-using link_target::WantsOpenWithDialog;
+using app::ClickTarget;
+using app::Trimmed;
+using app::UpperExtension;
+using app::WantsOpenWithDialog;
 
 const std::string kMailUrl = "mailto:veritally@example.org?subject=Veritally";
 const std::string kWebCaption = "Website: https://www.example.org/veritally/";

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "platform/win32/TextConversion.h"
 #include "ui/Application.h"
 #include "ui/ComPtr.h"
 #include "ui/Pidl.h"
@@ -69,14 +70,6 @@ void CALLBACK CancelStuckForm(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
-BoxCatcher* activeCatcher = nullptr;
-
-std::string WindowText(HWND window) {
-  char text[1024] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
 }  // namespace
 
 void DriveRun(app::TVtCustomSelectFolderDialog& dialog, const std::function<void()>& start,
@@ -120,31 +113,6 @@ Step ClickCancel() {
       [](app::TVtSelectFolderForm& form) { SendMessageA(form.CancelBtn.Handle(), BM_CLICK, 0, 0); };
 }
 
-BoxCatcher::BoxCatcher(int answer)
-    : hook_(SetWindowsHookExA(WH_CBT, &Hook, nullptr, GetCurrentThreadId())), answer_(answer) {
-  activeCatcher = this;
-}
-
-BoxCatcher::~BoxCatcher() {
-  UnhookWindowsHookEx(hook_);
-  activeCatcher = nullptr;
-}
-
-LRESULT CALLBACK BoxCatcher::Hook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE && activeCatcher != nullptr) {
-    HWND box = reinterpret_cast<HWND>(wParam);
-    char className[64] = {};
-    GetClassNameA(box, className, sizeof className);
-    if (std::string(className) == "#32770") {
-      char text[2048] = {};
-      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-      activeCatcher->boxes_.push_back({WindowText(box), text});
-      PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(activeCatcher->answer_), 0);
-    }
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 std::vector<HTREEITEM> Children(const ui::TreeView& view, HTREEITEM parent) {
   std::vector<HTREEITEM> children;
   for (HTREEITEM child = view.FirstChild(parent); child != nullptr;
@@ -164,20 +132,13 @@ HTREEITEM ChildContaining(const ui::TreeView& view, HTREEITEM parent, const std:
 app::TVtShellLocator LocatorOf(const std::string& path) {
   ui::ComPtr<IShellFolder> desktop;
   SHGetDesktopFolder(desktop.Put());
-  std::wstring wide(path.begin(), path.end());
+  std::wstring wide = platform::Widened(path);
   ui::Pidl list;
   if (desktop) {
     desktop->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, list.Put(), nullptr);
   }
   EXPECT_FALSE(list.IsNull()) << "no item for " << path;
   return app::TVtShellLocator::FromIdList(list.Get());
-}
-
-RECT InParent(HWND window) {
-  RECT bounds{};
-  GetWindowRect(window, &bounds);
-  MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
-  return bounds;
 }
 
 RECT ClientOf(HWND window) {
@@ -196,10 +157,6 @@ void ClickToolButton(const ui::ToolButton& button) {
 void PressKey(HWND window, WPARAM key) {
   PostMessageA(window, WM_KEYDOWN, key, 1);
   PostMessageA(window, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
-}
-
-std::string EditText(HWND edit) {
-  return WindowText(edit);
 }
 
 }  // namespace folder_testing

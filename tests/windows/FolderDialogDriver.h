@@ -1,5 +1,5 @@
 // Drives the folder selection dialog from inside its modal loop: steps run one after another
-// from a thread timer while the form is up, and message boxes are answered from a hook.
+// from a thread timer while the form is up.
 #pragma once
 
 #include <windows.h>
@@ -31,29 +31,6 @@ inline bool RunWithSteps(app::TVtSelectFolderDialog& dialog, std::vector<Step> s
 Step ClickOk();
 Step ClickCancel();
 
-// Catches the modal boxes (class #32770) the thread opens while it lives, notes their
-// caption and text and answers them with the given button.
-class BoxCatcher {
- public:
-  struct Box {
-    std::string caption;
-    std::string text;
-  };
-  explicit BoxCatcher(int answer = IDOK);
-  ~BoxCatcher();
-  BoxCatcher(const BoxCatcher&) = delete;
-  BoxCatcher& operator=(const BoxCatcher&) = delete;
-
-  const std::vector<Box>& Boxes() const { return boxes_; }
-
- private:
-  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-
-  HHOOK hook_;
-  int answer_;
-  std::vector<Box> boxes_;
-};
-
 // The tree's children of an item, and the first child whose label contains the text.
 std::vector<HTREEITEM> Children(const ui::TreeView& view, HTREEITEM parent);
 HTREEITEM ChildContaining(const ui::TreeView& view, HTREEITEM parent, const std::string& text);
@@ -61,8 +38,7 @@ HTREEITEM ChildContaining(const ui::TreeView& view, HTREEITEM parent, const std:
 // The locator of a folder given by its path.
 app::TVtShellLocator LocatorOf(const std::string& path);
 
-// A window's rectangle in its parent's client area, and the form's client rectangle.
-RECT InParent(HWND window);
+// The form's client rectangle.
 RECT ClientOf(HWND window);
 
 // A click of the left mouse button at the middle of a tool button; returns once the click's
@@ -70,7 +46,5 @@ RECT ClientOf(HWND window);
 void ClickToolButton(const ui::ToolButton& button);
 // A key pressed and released in the window.
 void PressKey(HWND window, WPARAM key);
-
-std::string EditText(HWND edit);
 
 }  // namespace folder_testing

@@ -60,6 +60,10 @@ void BoxCatcher::PressCancel(HWND box) {
   PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
 }
 
+BoxCatcher::Answer BoxCatcher::Press(int button) {
+  return [button](HWND box) { PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(button), 0); };
+}
+
 void CALLBACK BoxCatcher::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
   if (activeCatcher == nullptr) return;
   std::vector<HWND> dialogs;
@@ -89,24 +93,10 @@ void BoxCatcher::Inspect(HWND box) {
   answer_(box);
 }
 
-std::string WindowText(HWND window) {
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 std::string ClassName(HWND window) {
   char name[256] = {};
   GetClassNameA(window, name, sizeof name);
   return name;
-}
-
-RECT BoundsInParent(HWND window) {
-  RECT bounds{};
-  GetWindowRect(window, &bounds);
-  MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
-  return bounds;
 }
 
 bool Reachable(HWND window) {

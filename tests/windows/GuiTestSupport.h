@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/Application.h"
+#include "ui/Controls.h"
 
 namespace gui_test {
 
@@ -41,6 +42,8 @@ class BoxCatcher {
 
   static void PressOk(HWND box);
   static void PressCancel(HWND box);
+  // The answer that presses the button with the id (IDYES, ...).
+  static Answer Press(int button);
 
  private:
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
@@ -53,10 +56,9 @@ class BoxCatcher {
   std::vector<CaughtBox> boxes_;
 };
 
-std::string WindowText(HWND window);
+using ui::BoundsInParent;
+using ui::WindowText;
 std::string ClassName(HWND window);
-// Position and size in the parent's client area.
-RECT BoundsInParent(HWND window);
 // Enabled itself and through every ancestor: it can take input.
 bool Reachable(HWND window);
 bool HasStyle(HWND window, DWORD style);

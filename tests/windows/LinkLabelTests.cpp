@@ -154,8 +154,8 @@ std::string Text(const char* text) {
 
 // The shell's answer comes from `open` (the system's by default); commands are recorded,
 // not run, so that no "Open with" dialog of the system comes up.
-TVtURLLabel::Shell RecordingShell(ShellRecord& record,
-                                  std::function<bool(SHELLEXECUTEINFOA&)> open = nullptr) {
+app::TVtURLLabel::Shell RecordingShell(ShellRecord& record,
+                                       std::function<bool(SHELLEXECUTEINFOA&)> open = nullptr) {
   if (!open) open = [](SHELLEXECUTEINFOA& request) { return ShellExecuteExA(&request) != FALSE; };
   return {
       [&record, open](SHELLEXECUTEINFOA& request) {
@@ -201,7 +201,7 @@ class LinkLabel : public testing::Test {
   ui::Application& application = gui_test::TestApplication();  // before the label
   TestPage page;
   ui::Font font_;
-  TVtURLLabel label;
+  app::TVtURLLabel label;
 };
 
 TEST_F(LinkLabel, StartsUnvisitedUnderlinedInTheHighlightColourAndNotATabStop) {
@@ -280,7 +280,7 @@ TEST_F(LinkLabel, RegistersAndShowsTheExecutablesHandWithItsHotSpotOnTheFingerti
 
   // Every new label registers it again, over whatever was registered under its number.
   application.Cursors().Set(26000, LoadCursorA(nullptr, IDC_CROSS));
-  TVtURLLabel another;
+  app::TVtURLLabel another;
   EXPECT_EQ(application.Cursors().Get(26000), hand);
 
   ICONINFO info{};
@@ -376,7 +376,7 @@ TEST_F(LinkLabel, AClickTheShellOpensRunsTheNotificationFirstAndLeavesItVisitedF
 TEST_F(LinkLabel, ATargetTheShellCannotOpenStaysUnvisitedAndShowsNothing) {
   label.SetURL("C:\\no-such-folder\\missing.vrt");
   ShellRecord shell;
-  TVtURLLabel::Shell system = TVtURLLabel::SystemShell();
+  app::TVtURLLabel::Shell system = app::TVtURLLabel::SystemShell();
   label.SetShell(RecordingShell(shell, system.execute));
   std::set<HWND> before = VisibleTopLevelWindows();
   gui_test::BoxCatcher boxes;
@@ -478,7 +478,7 @@ TEST_F(LinkLabel, KeepsItsColourUnderTheMouseWhereAPlainLabelWithFlyByChangesIt)
   SendMessageA(label.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
   EXPECT_EQ(label.ShownColor(), Highlight());
 
-  TVtLabel plain;
+  app::TVtLabel plain;
   plain.SetFlyByEnabled(true);
   plain.SetFlyByColor(RGB(200, 0, 0));
   plain.Create(page.Handle(), 2, "plain", {4, 30}, font_.Get());
@@ -557,7 +557,7 @@ int EndNewProcesses(const char* name, const std::vector<DWORD>& before, size_t e
 class AboutPageLinks : public testing::Test {
  protected:
   ui::Application& application = gui_test::TestApplication();  // before the window
-  TForm1 form;
+  app::TForm1 form;
 };
 
 TEST_F(AboutPageLinks, CarryTheAddressesAndTurnPurpleOnceTheShellHasOpenedThem) {
@@ -570,7 +570,7 @@ TEST_F(AboutPageLinks, CarryTheAddressesAndTurnPurpleOnceTheShellHasOpenedThem) 
 
   // Their own targets would start a mail program and a browser: the shell only says yes.
   ShellRecord shell;
-  for (TVtURLLabel* link : {&form.VtURLLabel1, &form.VtURLLabel2}) {
+  for (app::TVtURLLabel* link : {&form.VtURLLabel1, &form.VtURLLabel2}) {
     link->SetShell(RecordingShell(shell, &ShellOpens));
     ClickInside(link->Handle());
     EXPECT_TRUE(link->Visited());

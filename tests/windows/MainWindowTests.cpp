@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/Unit1.h"
-#include "tests/windows/GuiTestSupport.h"
+#include "tests/windows/TaskGuiSupport.h"
 #include "ui/Navigation.h"
 #include "ui/Path.h"
 #include "version/Version.h"
@@ -20,6 +20,7 @@ namespace {
 
 using checkfile::TaskState;
 using gui_test::BoundsInParent;
+using gui_test::ClickPageTab;
 using gui_test::HasStyle;
 using gui_test::Reachable;
 using gui_test::WindowText;
@@ -87,28 +88,17 @@ LOGFONTA FontOf(HWND window) {
   return font;
 }
 
-// A mouse click on a tab, through the queue.
-void ClickTab(TForm1& form, int index) {
-  RECT tab{};
-  SendMessageA(form.PageControl1.Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(&tab));
-  const LPARAM at = MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
-  PostMessageA(form.PageControl1.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageA(form.PageControl1.Handle(), WM_LBUTTONUP, 0, at);
-  form.ProcessPendingEvents();
-}
-
 class MainWindow : public testing::Test {
  protected:
   ui::Application& application = gui_test::TestApplication();  // before the window
-  TForm1 form;
+  app::TForm1 form;
 };
 
 // The enabled-state changes of the window's controls, in the order they happen: each one sends
 // the control WM_ENABLE, which a hook on this thread sees.
 class EnableRecorder {
  public:
-  explicit EnableRecorder(const TForm1& form)
+  explicit EnableRecorder(const app::TForm1& form)
       : names_{{form.ButtonGo.Handle(), "ButtonGo"},
                {form.ButtonScanFolder.Handle(), "ButtonScanFolder"},
                {form.PageControl1.Handle(), "PageControl1"},
@@ -202,7 +192,7 @@ TEST_F(MainWindow, UsesTheLayoutsFontsAndColours) {
   EXPECT_TRUE(HasStyle(form.Memo1.Handle(), WS_HSCROLL | WS_VSCROLL | ES_MULTILINE));
   EXPECT_FALSE(HasStyle(form.Memo1.Handle(), ES_READONLY));
 
-  for (const TVtURLLabel* link : {&form.VtURLLabel1, &form.VtURLLabel2}) {
+  for (const app::TVtURLLabel* link : {&form.VtURLLabel1, &form.VtURLLabel2}) {
     const LOGFONTA font = FontOf(link->Handle());
     EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
     EXPECT_EQ(font.lfHeight, -11);
@@ -306,7 +296,7 @@ TEST_F(MainWindow, TabMovesTheFocusInTheLayoutsOrderAndATabClickShowsItsPage) {
   EXPECT_EQ(ui::NextTabStop(window, form.PageControl1.Handle(), false), form.Memo1.Handle());
   EXPECT_EQ(ui::NextTabStop(window, form.Memo1.Handle(), false), form.PageControl1.Handle());
 
-  ClickTab(form, 0);
+  ClickPageTab(form, 0);
   EXPECT_EQ(form.PageControl1.Selected(), 0);
   EXPECT_TRUE(HasStyle(form.TabSheetMake.Handle(), WS_VISIBLE));
   EXPECT_FALSE(HasStyle(form.TabSheet1.Handle(), WS_VISIBLE));
@@ -384,7 +374,7 @@ TEST_F(MainWindow, TheThreeControlStatesAreThoseOfTheTable) {
 
 TEST_F(MainWindow, InABusyStateOnlyTheLogAndAbortTakeTheKeyboard) {
   ShowWindow(form.Handle(), SW_SHOW);
-  ClickTab(form, 0);
+  ClickPageTab(form, 0);
   ASSERT_EQ(form.PageControl1.Selected(), 0);
   form.EnterState(TaskState::Generating);
   EXPECT_EQ(ui::NextTabStop(form.Handle(), form.Memo1.Handle(), false), form.ButtonAbort.Handle());

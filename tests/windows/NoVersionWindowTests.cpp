@@ -10,7 +10,7 @@ namespace {
 
 TEST(MainWindowWithoutVersion, ShowsValueNotAvailableOnTheAboutPageAndInTheBanner) {
   gui_test::TestApplication();
-  TForm1 form;
+  app::TForm1 form;
   EXPECT_EQ(gui_test::WindowText(form.Label2.Handle()), "Veritally version Value Not Available");
   const std::string banner = form.StatusText();
   EXPECT_EQ(banner.substr(0, banner.find('\n') + 1), "Veritally version Value Not Available\n");

@@ -20,7 +20,7 @@ using folder_testing::Step;
 
 class ScanFolderButton : public testing::Test {
  protected:
-  ScanFolderButton() : form_(std::make_unique<TForm1>()) {
+  ScanFolderButton() : form_(std::make_unique<app::TForm1>()) {
     ShowWindow(form_->Handle(), SW_SHOWNORMAL);
   }
 
@@ -33,7 +33,7 @@ class ScanFolderButton : public testing::Test {
 
   std::string Caption() const { return form_->ButtonScanFolder.Text(); }
 
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<app::TForm1> form_;
 };
 
 Step SelectDrive(char letter) {

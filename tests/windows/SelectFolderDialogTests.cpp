@@ -12,6 +12,7 @@
 #include "app/VtSelectFolderDialog.h"
 #include "tests/support/TestFiles.h"
 #include "tests/windows/FolderDialogDriver.h"
+#include "tests/windows/GuiTestSupport.h"
 #include "ui/Application.h"
 
 namespace {
@@ -24,16 +25,14 @@ using folder_testing::ChildContaining;
 using folder_testing::ClickCancel;
 using folder_testing::ClickOk;
 using folder_testing::ClientOf;
-using folder_testing::InParent;
 using folder_testing::RunWithSteps;
 using folder_testing::Step;
-
-constexpr uint8_t kDrivesFolder = 0x11;  // CSIDL_DRIVES
+using ui::BoundsInParent;
 
 // The dialog as the main window configures it.
 struct MainWindowDialog : TVtSelectFolderDialog {
   MainWindowDialog() {
-    SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+    SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
     SetTitle("");
     SetFormWidth(-1);
     SetFormHeight(-1);
@@ -93,19 +92,19 @@ TEST(SelectFolderDialog, FirstRunLayoutFrameAndCaptions) {
                   const RECT client = ClientOf(form.Handle());
                   EXPECT_EQ(client.right, 358);
                   EXPECT_EQ(client.bottom, 325);
-                  const RECT tree = InParent(form.ShellTree.Handle());
+                  const RECT tree = BoundsInParent(form.ShellTree.Handle());
                   EXPECT_EQ(tree.top, 8);
                   EXPECT_EQ(tree.left, 8);
                   EXPECT_EQ(tree.right, 8 + form.OuterWidth() - 24);
-                  const RECT panel = InParent(form.ButtonPanel.Handle());
-                  const RECT bar = InParent(form.VtStatusBar1.Handle());
+                  const RECT panel = BoundsInParent(form.ButtonPanel.Handle());
+                  const RECT bar = BoundsInParent(form.VtStatusBar1.Handle());
                   EXPECT_EQ(tree.bottom, panel.top - 4);
                   EXPECT_EQ(panel.bottom, bar.top);  // the status bar below the panel
                   EXPECT_EQ(bar.bottom, client.bottom);
                   EXPECT_EQ(panel.bottom - panel.top, 29);
                   EXPECT_EQ(bar.bottom - bar.top, 19);
-                  const RECT ok = InParent(form.OkBtn.Handle());
-                  const RECT cancel = InParent(form.CancelBtn.Handle());
+                  const RECT ok = BoundsInParent(form.OkBtn.Handle());
+                  const RECT cancel = BoundsInParent(form.CancelBtn.Handle());
                   EXPECT_EQ(cancel.right, client.right - 8);
                   EXPECT_EQ(ok.right + 8, cancel.left);
                   EXPECT_EQ(ok.right - ok.left, 75);
@@ -203,9 +202,9 @@ TEST(SelectFolderDialog, TheNextRunReopensAtTheLastSizeWithTheLastFolderSelected
                                       EXPECT_FALSE(view.IsExpanded(view.Selected()));
                                       EXPECT_EQ(form.VtStatusBar1.SimpleText(), "Z:\\");
                                       // The layout follows the remembered size.
-                                      const RECT tree = InParent(form.ShellTree.Handle());
+                                      const RECT tree = BoundsInParent(form.ShellTree.Handle());
                                       EXPECT_EQ(tree.right, 8 + 480 - 24);
-                                      const RECT cancel = InParent(form.CancelBtn.Handle());
+                                      const RECT cancel = BoundsInParent(form.CancelBtn.Handle());
                                       EXPECT_EQ(cancel.right, ClientOf(form.Handle()).right - 8);
                                       ShowWindow(form.Handle(), SW_MAXIMIZE);
                                     },
@@ -213,7 +212,7 @@ TEST(SelectFolderDialog, TheNextRunReopensAtTheLastSizeWithTheLastFolderSelected
   EXPECT_EQ(dialog.ChosenPath(), "Z:\\");
   RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
                           EXPECT_TRUE(IsZoomed(form.Handle()));
-                          const RECT cancel = InParent(form.CancelBtn.Handle());
+                          const RECT cancel = BoundsInParent(form.CancelBtn.Handle());
                           EXPECT_EQ(cancel.right, ClientOf(form.Handle()).right - 8);
                           ShowWindow(form.Handle(), SW_RESTORE);
                         },
@@ -245,8 +244,8 @@ TEST(SelectFolderDialog, CreateAndDeleteButtonsSitAboveTheTreeAndFollowTheSelect
   RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
                           EXPECT_TRUE(form.BtnNewFolder.IsVisible());
                           EXPECT_TRUE(form.BtnDeleteFolder.IsVisible());
-                          const RECT button = InParent(form.BtnNewFolder.Handle());
-                          EXPECT_EQ(InParent(form.ShellTree.Handle()).top, button.bottom + 4);
+                          const RECT button = BoundsInParent(form.BtnNewFolder.Handle());
+                          EXPECT_EQ(BoundsInParent(form.ShellTree.Handle()).top, button.bottom + 4);
                           EXPECT_EQ(button.bottom, 29);
                           // The drives folder has no file-system path.
                           EXPECT_FALSE(form.BtnNewFolder.IsEnabled());
@@ -420,7 +419,7 @@ TEST(SelectFolderDialog, AnErrorEscapingAHandlerReachesTheErrorBox) {
   // The main window does not catch the dialog's errors: the window procedure hands them to
   // the application's error box.
   MainWindowDialog dialog;
-  folder_testing::BoxCatcher boxes;
+  gui_test::BoxCatcher boxes;
   RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
                           dialog.OnSelChange = nullptr;
                           form.OnSelChange = [&](ui::Window&, LPCITEMIDLIST) { dialog.RunModal(); };

@@ -11,12 +11,16 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/VtSelectFolderDialog.h"
+#include "app/VtShellTreeDragDrop.h"
 #include "tests/support/TestFiles.h"
 #include "tests/windows/FolderDialogDriver.h"
+#include "tests/windows/GuiTestSupport.h"
 #include "ui/Pidl.h"
 
 namespace {
@@ -25,7 +29,6 @@ using app::TVtSelectFolderDialog;
 using app::TVtSelectFolderDialogOption;
 using app::TVtSelectFolderForm;
 using app::TVtShellLocator;
-using folder_testing::BoxCatcher;
 using folder_testing::ChildContaining;
 using folder_testing::Children;
 using folder_testing::ClickCancel;
@@ -34,9 +37,8 @@ using folder_testing::ClickToolButton;
 using folder_testing::LocatorOf;
 using folder_testing::RunWithSteps;
 using folder_testing::Step;
+using gui_test::BoxCatcher;
 using testing_support::TempDir;
-
-constexpr uint8_t kDrivesFolder = 0x11;  // CSIDL_DRIVES
 
 bool IsDirectory(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -78,13 +80,13 @@ std::vector<std::string> RootLabels(TVtSelectFolderDialog& dialog) {
 }
 
 TEST(ShellLocator, CopiesAreDeepAndSpecialFoldersResolveOnFirstUse) {
-  TVtShellLocator drives = TVtShellLocator::FromSpecialFolder(kDrivesFolder);
+  TVtShellLocator drives = TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES);
   EXPECT_EQ(drives.GetKind(), TVtShellLocator::Kind::SpecialFolder);
   ASSERT_NE(drives.IdList(), nullptr);
   EXPECT_EQ(ui::PidlItemCount(drives.IdList()), 1u);
   TVtShellLocator copy = drives;
   EXPECT_EQ(copy.GetKind(), TVtShellLocator::Kind::SpecialFolder);
-  EXPECT_EQ(copy.SpecialFolder(), kDrivesFolder);
+  EXPECT_EQ(copy.SpecialFolder(), CSIDL_DRIVES);
   ASSERT_NE(copy.IdList(), nullptr);
   EXPECT_NE(copy.IdList(), drives.IdList());
   EXPECT_TRUE(ui::PidlBytesEqual(copy.IdList(), drives.IdList()));
@@ -102,7 +104,7 @@ TEST(ShellLocator, LayoutDataRoundTrips) {
 
   // A list is stored as its byte count and bytes, terminator included.
   const TVtShellLocator drives =
-      TVtShellLocator::FromIdList(TVtShellLocator::FromSpecialFolder(kDrivesFolder).IdList());
+      TVtShellLocator::FromIdList(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES).IdList());
   const std::vector<uint8_t> data = drives.SaveDesignData();
   const size_t size = ui::PidlSize(drives.IdList()) + 2;
   ASSERT_EQ(data.size(), 5 + size);
@@ -132,7 +134,7 @@ TEST(ShellLocator, LayoutDataRoundTrips) {
 
 TEST(ShellTree, VirtualFoldersAreListedOnlyWithTheirOption) {
   TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
   const auto plain = RootLabels(dialog);
   auto options = dialog.Options();
   options.Include(TVtSelectFolderDialogOption::sfdoVirtualFolders);
@@ -198,7 +200,7 @@ TEST(ShellTree, APresetFolderIsReachedThroughItsParentsAndAMissingStepBeeps) {
   ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryA(child.c_str(), nullptr));
   TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
   dialog.ChosenFolder() = LocatorOf(child);
   RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
                           const ui::TreeView& view = form.ShellTree.View();
@@ -233,7 +235,7 @@ TEST(ShellTree, CreateFolderMakesNewFolderThenNewFolder2AndEditsItsLabel) {
     const ui::TreeView& view = form.ShellTree.View();
     HWND edit = view.EditControl();
     ASSERT_NE(edit, nullptr) << "no label being edited";
-    edited = folder_testing::EditText(edit);
+    edited = ui::WindowText(edit);
     EXPECT_EQ(view.Parent(view.Selected()), nullptr) << "the root stays selected";
     // Enter and Escape belong to the editor: Escape ends the edit, not the form.
     folder_testing::PressKey(edit, VK_ESCAPE);
@@ -350,7 +352,7 @@ TEST(ShellTree, DeleteHandsTheFolderToTheShellAndRefreshes) {
   ASSERT_TRUE(CreateDirectoryA((temp / "victim").c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryA((temp / "keeper").c_str(), nullptr));
   FolderDialog dialog(temp.path().string(), {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
-  BoxCatcher confirmations(IDYES);
+  BoxCatcher confirmations(BoxCatcher::Press(IDYES));
   RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
                           ui::TreeView& view = form.ShellTree.View();
                           // The root itself is never handed to the shell.
@@ -387,7 +389,7 @@ void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
 
 TEST(ShellTree, TheContextMenuIsTheShellsOwnAndNeedsItsOption) {
   TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
   const Step openMenu = [](TVtSelectFolderForm& form) {
     ui::TreeView& view = form.ShellTree.View();
     view.Select(ChildContaining(view, view.Root(), "(C:)"));
@@ -410,7 +412,7 @@ TEST(ShellTree, TheContextMenuIsTheShellsOwnAndNeedsItsOption) {
 
 TEST(ShellTree, DropRegistrationFollowsItsOption) {
   TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(kDrivesFolder));
+  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
   const auto registered = [](TVtSelectFolderForm& form) {
     // The system keeps a registered target in this property of the window.
     return GetPropA(form.ShellTree.Handle(), "OleDropTargetInterface") != nullptr;
@@ -431,6 +433,39 @@ TEST(ShellTree, DropRegistrationFollowsItsOption) {
                         ClickCancel()});
   EXPECT_TRUE(withOption);
   EXPECT_FALSE(withoutOption);
+}
+
+// A drop ends in a refresh, which reads the folder again through the item filter: a filter that
+// throws makes Drop answer with an error code instead of unwinding into the system's drag and
+// drop, and the next drop works.
+TEST(ShellTreeDropTarget, AnExceptionInsideADropComesBackAsAnErrorCode) {
+  TempDir temp;
+  ASSERT_TRUE(CreateDirectoryA((temp / "child").c_str(), nullptr));
+  FolderDialog dialog(temp.path().string());
+  const struct {
+    const char* what;
+    void (*fail)();
+    HRESULT answer;
+  } rows[] = {
+      {"a failed allocation", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY},
+      {"any other exception", [] { throw std::runtime_error("filter failed"); }, E_UNEXPECTED},
+      {"no exception", [] {}, S_OK},
+  };
+  RunWithSteps(dialog,
+               {[&](TVtSelectFolderForm& form) {
+                  ui::ComPtr<IDropTarget> target(new app::ShellTreeDropTarget(form.ShellTree));
+                  for (const auto& row : rows) {
+                    SCOPED_TRACE(row.what);
+                    form.ShellTree.OnAddItem = [&row](IShellFolder*, LPCITEMIDLIST, LPCITEMIDLIST,
+                                                      ULONG, bool&) { row.fail(); };
+                    DWORD effect = DROPEFFECT_COPY;
+                    const POINTL nowhere{-10000, -10000};  // over no item
+                    EXPECT_EQ(target->Drop(nullptr, 0, nowhere, &effect), row.answer);
+                    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+                  }
+                  form.ShellTree.OnAddItem = nullptr;
+                },
+                ClickCancel()});
 }
 
 }  // namespace

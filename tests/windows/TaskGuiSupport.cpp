@@ -25,7 +25,7 @@ int FileNameBox(HWND dialog) {
 
 // Enabled itself and through every window above it up to the main window, whose own state a
 // modal box changes while it is up.
-bool ReachableInForm(TForm1& form, HWND control) {
+bool ReachableInForm(app::TForm1& form, HWND control) {
   for (HWND at = control; at != nullptr && at != form.Handle(); at = GetParent(at)) {
     if (!IsWindowEnabled(at)) return false;
   }
@@ -34,7 +34,7 @@ bool ReachableInForm(TForm1& form, HWND control) {
 
 }  // namespace
 
-POINT TabCentre(TForm1& form, int index) {
+POINT TabCentre(app::TForm1& form, int index) {
   RECT tab{};
   SendMessageA(form.PageControl1.Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&tab));
@@ -66,7 +66,7 @@ void MouseClick(HWND window) {
   MouseClickAt({(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2});
 }
 
-void ClickPageTab(TForm1& form, int index) {
+void ClickPageTab(app::TForm1& form, int index) {
   RECT tab{};
   SendMessageA(form.PageControl1.Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&tab));
@@ -83,7 +83,7 @@ void ClickButton(HWND button) {
   ui::Application::Current().ProcessPendingEvents();
 }
 
-std::string ControlState(TForm1& form) {
+std::string ControlState(app::TForm1& form) {
   const bool pages = IsWindowEnabled(form.PageControl1.Handle()) != FALSE;
   const bool scan = IsWindowEnabled(form.ButtonScanFolder.Handle()) != FALSE;
   const bool go = IsWindowEnabled(form.ButtonGo.Handle()) != FALSE;
@@ -99,7 +99,7 @@ std::string ControlState(TForm1& form) {
   return "mixed";
 }
 
-std::vector<std::string> LogLines(TForm1& form) {
+std::vector<std::string> LogLines(app::TForm1& form) {
   const std::string text = form.LogText();
   std::vector<std::string> lines;
   size_t start = 0;
@@ -119,7 +119,7 @@ std::string SystemText(DWORD code) {
   return trimmed;
 }
 
-OpenDialogScript::OpenDialogScript(TForm1& form, std::vector<std::string> names)
+OpenDialogScript::OpenDialogScript(app::TForm1& form, std::vector<std::string> names)
     : form_(form),
       names_(std::move(names)),
       catcher_([this](HWND box) { Answer(box); }, form.Memo1.Handle()) {}

@@ -20,12 +20,12 @@ namespace gui_test {
 // The main window, with a hook that runs each time a task processes pending events, just
 // before they are dispatched: where a test looks at the window in the middle of a task, or
 // posts a click that the task's event processing then lets through.
-class PumpWatchedForm : public TForm1 {
+class PumpWatchedForm : public app::TForm1 {
  public:
   void ProcessPendingEvents() override {
     ++pumps;
     if (beforeEvents) beforeEvents();
-    TForm1::ProcessPendingEvents();
+    app::TForm1::ProcessPendingEvents();
   }
 
   std::function<void()> beforeEvents;
@@ -36,7 +36,7 @@ inline constexpr int kPageMake = 0;
 inline constexpr int kPageCheck = 1;
 
 // A mouse click on a tab of the page control, through the queue.
-void ClickPageTab(TForm1& form, int index);
+void ClickPageTab(app::TForm1& form, int index);
 
 // A mouse click on a button, through the queue; returns when the click's handler, and the task
 // it started, has returned. The button must be able to take the click: enabled, with every
@@ -49,15 +49,15 @@ void ClickButton(HWND button);
 void MouseClickAt(POINT screen);
 void MouseClick(HWND window);
 // The centre of a tab of the page control, on the screen.
-POINT TabCentre(TForm1& form, int index);
+POINT TabCentre(app::TForm1& form, int index);
 
 // The window's control state by the table of states: "idle", "generating", "verifying", or
 // "mixed" for anything else. The main window's own enabled state is left out: a modal box
 // disables it while it is up.
-std::string ControlState(TForm1& form);
+std::string ControlState(app::TForm1& form);
 
 // The log's lines (every line ends in CR LF).
-std::vector<std::string> LogLines(TForm1& form);
+std::vector<std::string> LogLines(app::TForm1& form);
 
 // The system's text for an error code, as it follows a failed file operation in a message:
 // without trailing blanks, line breaks and periods.
@@ -78,7 +78,7 @@ class OpenDialogScript {
   // A scripted name that presses Open on the name the dialog offers, without typing.
   static constexpr char kAsOffered[] = "<as offered>";
 
-  OpenDialogScript(TForm1& form, std::vector<std::string> names);
+  OpenDialogScript(app::TForm1& form, std::vector<std::string> names);
 
   const std::vector<Showing>& Dialogs() const { return dialogs_; }
   // The boxes that were not open dialogs, and the window's control state while each was up.
@@ -88,7 +88,7 @@ class OpenDialogScript {
  private:
   void Answer(HWND box);
 
-  TForm1& form_;
+  app::TForm1& form_;
   std::vector<std::string> names_;
   size_t next_ = 0;
   std::vector<Showing> dialogs_;

@@ -1,10 +1,13 @@
-// The runtime's rules that need no window: the open dialog's start folder and filter text,
-// the folder part of a path, the cursor table.
+// The runtime's rules: the open dialog's start folder and filter text, the folder part of a
+// path, the cursor table, and what a guarded C callback does with an exception.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "ui/Application.h"
+#include "ui/ExceptionGuards.h"
 #include "ui/OpenDialog.h"
 #include "ui/Path.h"
 
@@ -43,6 +46,38 @@ TEST(CursorTable, RegistersReplacesAndFallsBackToTheArrow) {
   cursors.Set(26000, wait);
   cursors.Set(26000, cross);
   EXPECT_EQ(cursors.Get(26000), cross);
+}
+
+// What a C callback that ModalForm hands to EnumThreadWindows does with an exception: the walk
+// stops, the system call returns, and the exception is thrown on after it.
+struct GuardedWalk {
+  ui::CallbackErrors errors;
+  int calls = 0;
+};
+
+BOOL CALLBACK FailOnEveryWindow(HWND, LPARAM data) {
+  auto& walk = *reinterpret_cast<GuardedWalk*>(data);
+  return walk.errors.Guard(FALSE, [&walk]() -> BOOL {
+    ++walk.calls;
+    throw std::bad_alloc();
+  });
+}
+
+TEST(CallbackGuards, AnExceptionStopsTheSystemsWalkAndIsThrownOnAfterIt) {
+  HWND windows[2];
+  for (HWND& window : windows) {
+    window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+  }
+  GuardedWalk walk;
+  EXPECT_FALSE(
+      EnumThreadWindows(GetCurrentThreadId(), &FailOnEveryWindow, reinterpret_cast<LPARAM>(&walk)));
+  EXPECT_EQ(walk.calls, 1);
+  EXPECT_THROW(walk.errors.Rethrow(), std::bad_alloc);
+  EXPECT_NO_THROW(walk.errors.Rethrow());  // once
+  for (HWND window : windows)
+    DestroyWindow(window);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "app/VtVersionInfo.h"
 #include "tests/support/TestFiles.h"
@@ -22,17 +23,11 @@ std::string ProductExecutable() {
   return gui_test::TestFolder() + "..\\..\\app\\Veritally.exe";
 }
 
-void ExpectAllFields(const TVtVersionInfo& info, const std::string& text) {
-  for (int index = 0; index < kVtVersionFieldCount; ++index) {
-    EXPECT_EQ(info.FieldValue(index), text) << "index " << index;
-  }
-}
-
 TEST(VtVersionInfo, ReadsTheRunningExecutablesStringTable) {
-  TVtVersionInfo info;
+  app::TVtVersionInfo info;
   EXPECT_EQ(info.FilePath(), ui::ExecutablePath());
-  EXPECT_EQ(info.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);
-  EXPECT_EQ(info.FieldValue(vfProductVersion),
+  EXPECT_EQ(info.FieldValue(app::vfFileVersion), VRTLY_FILE_VERSION_TEXT);
+  EXPECT_EQ(info.FieldValue(app::vfProductVersion),
             VRTLY_PRODUCT_VERSION_TEXT);  // not the fixed part's numbers
   for (int index : {0, 1, 3, 4, 5, 6, 7, 9}) {
     EXPECT_EQ(info.FieldValue(index), "") << "index " << index;  // present, empty
@@ -40,7 +35,7 @@ TEST(VtVersionInfo, ReadsTheRunningExecutablesStringTable) {
 }
 
 TEST(VtVersionInfo, AnIndexOutsideTheTenFieldsIsAListError) {
-  TVtVersionInfo info;
+  app::TVtVersionInfo info;
   for (int index : {10, -1, 1000}) {
     try {
       info.FieldValue(index);
@@ -53,11 +48,11 @@ TEST(VtVersionInfo, AnIndexOutsideTheTenFieldsIsAListError) {
 }
 
 TEST(VtVersionInfo, ProgramCarriesTheVersionResource) {
-  TVtVersionInfo info;
+  app::TVtVersionInfo info;
   info.SetFilePath(ProductExecutable());
-  EXPECT_EQ(info.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);
-  EXPECT_EQ(info.FieldValue(vfProductVersion), VRTLY_PRODUCT_VERSION_TEXT);
-  EXPECT_EQ(info.FieldValue(vfCompanyName), "");
+  EXPECT_EQ(info.FieldValue(app::vfFileVersion), VRTLY_FILE_VERSION_TEXT);
+  EXPECT_EQ(info.FieldValue(app::vfProductVersion), VRTLY_PRODUCT_VERSION_TEXT);
+  EXPECT_EQ(info.FieldValue(app::vfCompanyName), "");
 
   HMODULE program = LoadLibraryExA(ProductExecutable().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(program, nullptr);
@@ -90,33 +85,33 @@ TEST(VtVersionInfo, ProgramCarriesTheVersionResource) {
   EXPECT_EQ(*translation, 0x04E40409u);
 }
 
-TEST(VtVersionInfo, NoVersionResourceOrNoFileGivesValueNotAvailableEverywhere) {
-  TVtVersionInfo info;
-  info.SetFilePath(Helper("version_none.exe"));
-  ExpectAllFields(info, "Value Not Available");
-  info.SetFilePath(Helper("no such file.exe"));
-  ExpectAllFields(info, "Value Not Available");
-}
-
-TEST(VtVersionInfo, ATranslationThatNamesNoStringBlockGivesEmptyFields) {
-  TVtVersionInfo info;
-  info.SetFilePath(Helper("version_wrong_block.exe"));
-  ExpectAllFields(info, "");
-}
-
-TEST(VtVersionInfo, AResourceWithoutTranslationGivesEmptyFields) {
-  TVtVersionInfo info;
-  info.SetFilePath(Helper("version_no_translation.exe"));
-  ExpectAllFields(info, "");
-}
-
-TEST(VtVersionInfo, AMissingKeyIsEmptyWhileThePresentOnesAreRead) {
-  TVtVersionInfo info;
-  info.SetFilePath(Helper("version_partial.exe"));
-  EXPECT_EQ(info.FieldValue(vfFileVersion), "2.3.4.5");
-  EXPECT_EQ(info.FieldValue(vfProductName), "Partial");
-  for (int index : {0, 1, 3, 4, 5, 6, 8, 9})
-    EXPECT_EQ(info.FieldValue(index), "") << index;
+// Each executable read in turn by one reader: the fields it names, and what all the others say.
+TEST(VtVersionInfo, BrokenOrMissingResourcesGiveValueNotAvailableOrEmptyFields) {
+  const struct {
+    const char* executable;
+    const char* what;
+    std::map<int, std::string> named;
+    std::string others;
+  } rows[] = {
+      {"version_none.exe", "no version resource", {}, "Value Not Available"},
+      {"no such file.exe", "no file", {}, "Value Not Available"},
+      {"version_wrong_block.exe", "a translation that names no string block", {}, ""},
+      {"version_no_translation.exe", "a resource without translation", {}, ""},
+      {"version_partial.exe",
+       "a missing key is empty while the present ones are read",
+       {{app::vfFileVersion, "2.3.4.5"}, {app::vfProductName, "Partial"}},
+       ""},
+  };
+  app::TVtVersionInfo info;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    info.SetFilePath(Helper(row.executable));
+    for (int index = 0; index < app::kVtVersionFieldCount; ++index) {
+      const auto named = row.named.find(index);
+      EXPECT_EQ(info.FieldValue(index), named != row.named.end() ? named->second : row.others)
+          << "index " << index;
+    }
+  }
 }
 
 TEST(VtVersionInfo, FilePathReadsWhenItChangesByteForByteAndNotWhileTheOwnerLoads) {
@@ -124,27 +119,29 @@ TEST(VtVersionInfo, FilePathReadsWhenItChangesByteForByteAndNotWhileTheOwnerLoad
   const std::string copy = dir / "copy.exe";
   ASSERT_TRUE(CopyFileA(Helper("version_partial.exe").c_str(), copy.c_str(), FALSE));
 
-  TVtVersionInfo loading(true);
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);  // read at construction
+  app::TVtVersionInfo loading(true);
+  EXPECT_EQ(loading.FieldValue(app::vfFileVersion),
+            VRTLY_FILE_VERSION_TEXT);  // read at construction
   loading.SetFilePath(copy);
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);  // waits for the owner
+  EXPECT_EQ(loading.FieldValue(app::vfFileVersion),
+            VRTLY_FILE_VERSION_TEXT);  // waits for the owner
   loading.Loaded();
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), "2.3.4.5");
+  EXPECT_EQ(loading.FieldValue(app::vfFileVersion), "2.3.4.5");
 
   // The same path again reads nothing, so the replaced file goes unnoticed...
   ASSERT_TRUE(CopyFileA(Helper("version_none.exe").c_str(), copy.c_str(), FALSE));
   loading.SetFilePath(copy);
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), "2.3.4.5");
+  EXPECT_EQ(loading.FieldValue(app::vfFileVersion), "2.3.4.5");
   // ...while the same file under a name that differs in letter case is read again.
   std::string otherCase = copy;
   otherCase.replace(otherCase.size() - 8, 8, "COPY.exe");
   loading.SetFilePath(otherCase);
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), "Value Not Available");
+  EXPECT_EQ(loading.FieldValue(app::vfFileVersion), "Value Not Available");
 
   // An empty path falls back to the running executable.
   loading.SetFilePath("");
   EXPECT_EQ(loading.FilePath(), ui::ExecutablePath());
-  EXPECT_EQ(loading.FieldValue(vfFileVersion), VRTLY_FILE_VERSION_TEXT);
+  EXPECT_EQ(loading.FieldValue(app::vfFileVersion), VRTLY_FILE_VERSION_TEXT);
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 
 #include "checkfile/Generation.h"
 #include "checkfile/Tasks.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/TextConversion.h"
 #include "tests/support/CheckfileSamples.h"
 #include "tests/support/RecordingWindow.h"
 #include "tests/support/TestFiles.h"
@@ -33,11 +35,7 @@ using Lines = std::vector<std::string>;
 // The folder's name in Unicode, with the long-path prefix: the names below are made with the W
 // functions, as another program would make them.
 std::wstring Wide(const std::string& ansi) {
-  std::wstring wide(ansi.size(), L'\0');
-  const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                         wide.data(), static_cast<int>(wide.size()));
-  wide.resize(static_cast<size_t>(length));
-  return L"\\\\?\\" + wide;
+  return L"\\\\?\\" + platform::Widened(ansi);
 }
 
 void MakeFolderW(const std::wstring& path) {
@@ -45,12 +43,18 @@ void MakeFolderW(const std::wstring& path) {
 }
 
 void MakeFileW(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << GetLastError();
+  const platform::FileHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(file.IsValid()) << GetLastError();
   DWORD written = 0;
-  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
+  ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   ASSERT_EQ(written, bytes.size());
+}
+
+// Another program's handle on an existing file or folder.
+platform::FileHandle Hold(const std::string& path, DWORD access, DWORD share, DWORD flags = 0) {
+  return platform::FileHandle(
+      CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr));
 }
 
 std::string SavedTo(const std::string& folder) {
@@ -143,15 +147,14 @@ TEST(Win32BadMedia, AFolderHeldWithoutSharingIsReportedAndItsFilesStillVerify) {
   WriteFile(root + "\\held\\in.txt", "a");
   WriteFile(root + "\\z.txt", "a");
   WriteFile(root + "\\c.MD5", std::string(kDigestA) + "|held\\in.txt\r\n");
-  HANDLE holder = CreateFileA((root + "\\held").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  ASSERT_NE(holder, INVALID_HANDLE_VALUE) << GetLastError();
+  platform::FileHandle holder = Hold(root + "\\held", GENERIC_READ, 0, FILE_FLAG_BACKUP_SEMANTICS);
+  ASSERT_TRUE(holder.IsValid()) << GetLastError();
   RecordingWindow window;
   Generate(window, root);
   EXPECT_EQ(window.log, (Lines{"File: c.MD5", "Folder: " + root + "\\held",
                                checkfile::kCannotListFolderText, "File: z.txt", SavedTo(root)}));
   Verify(window, root + "\\c.MD5");
-  CloseHandle(holder);
+  holder.Close();
   EXPECT_EQ(window.log[1], "OK: " + root + "\\held\\in.txt");
 }
 
@@ -162,13 +165,12 @@ TEST(Win32BadMedia, AListedFileHeldForWritingIsReportedAndCounted) {
   WriteFile(root + "\\busy.txt", "a");
   WriteFile(root + "\\c.MD5",
             std::string(kDigestA) + "|busy.txt\r\n" + std::string(kDigestA) + "|a.txt\r\n");
-  HANDLE writer =
-      CreateFileA((root + "\\busy.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  platform::FileHandle writer =
+      Hold(root + "\\busy.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  ASSERT_TRUE(writer.IsValid());
   RecordingWindow window;
   Verify(window, root + "\\c.MD5");
-  CloseHandle(writer);
+  writer.Close();
   EXPECT_EQ(window.log,
             (Lines{"Testing MD5 sums in " + root + "\\c.MD5",
                    "ERROR: Could not open file (" + root + "\\busy.txt)", "OK: " + root + "\\a.txt",

@@ -5,6 +5,7 @@
 
 #include "digest/CryptoAPI.h"
 #include "platform/File.h"
+#include "platform/win32/Handles.h"
 #include "tests/support/TestFiles.h"
 
 using namespace digest;  // the library under test
@@ -14,21 +15,22 @@ namespace {
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
-HANDLE OpenRaw(const std::string& path, DWORD access, DWORD share) {
-  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+platform::FileHandle OpenRaw(const std::string& path, DWORD access, DWORD share) {
+  return platform::FileHandle(
+      CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 TEST(Win32File, AFileHeldOpenForWritingByAnotherHandleCannotBeDigested) {
   TempDir dir;
   const std::string path = dir / "held.txt";
   WriteFile(path, "abc");
-  HANDLE writer = OpenRaw(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
-  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  platform::FileHandle writer = OpenRaw(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  ASSERT_TRUE(writer.IsValid());
   std::string text = "kept";
   EXPECT_EQ(HashFile(HASH_MD5, path, text), HASH_OPEN_FAILED);
   EXPECT_EQ(text, "kept");
   EXPECT_EQ(HashErrorText(HASH_OPEN_FAILED), "Could not open file");
-  CloseHandle(writer);
+  writer.Close();
   EXPECT_EQ(HashFile(HASH_MD5, path, text), HASH_OK);
   EXPECT_EQ(text, "900150983cd24fb0d6963f7d28e17f72");
 }
@@ -37,19 +39,20 @@ TEST(Win32File, OtherReadersMayReadWhileWeDigestButNotWrite) {
   TempDir dir;
   const std::string path = dir / "shared.txt";
   WriteFile(path, "abc");
-  HANDLE reader = OpenRaw(path, GENERIC_READ, FILE_SHARE_READ);
-  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-  std::string text;
-  EXPECT_EQ(HashFile(HASH_MD5, path, text), HASH_OK);
-  EXPECT_EQ(text, "900150983cd24fb0d6963f7d28e17f72");
-  CloseHandle(reader);
+  {
+    const platform::FileHandle reader = OpenRaw(path, GENERIC_READ, FILE_SHARE_READ);
+    ASSERT_TRUE(reader.IsValid());
+    std::string text;
+    EXPECT_EQ(HashFile(HASH_MD5, path, text), HASH_OK);
+    EXPECT_EQ(text, "900150983cd24fb0d6963f7d28e17f72");
+  }
 
   platform::File ours = platform::File::OpenForRead(path);
   ASSERT_TRUE(ours.IsOpen());
-  HANDLE writer = OpenRaw(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
-  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+  const platform::FileHandle writer =
+      OpenRaw(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  EXPECT_FALSE(writer.IsValid());
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
 }
 
 TEST(Win32File, SizeLow32AndTheWholeSizeAndTheSizeByNameAgree) {

@@ -27,7 +27,7 @@ class WindowServices : public testing::Test {
   ~WindowServices() override { application.SetMainWindow(nullptr); }
 
   ui::Application& application = gui_test::TestApplication();  // before the window
-  TForm1 form;
+  app::TForm1 form;
 };
 
 TEST_F(WindowServices, AppendLogAddsLinesInOrderWithTheCaretAtTheEnd) {
@@ -83,7 +83,7 @@ TEST_F(WindowServices, TheLogAndStatusAreUpToDateWhenAHandlerHasReturned) {
   form.AppendLog("line of a task");
   form.SetStatus("12 files processed.\nWorking in C:\\data");
   // Any click handler: the task it runs has ended when it returns.
-  SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(IDC_BUTTONABORT, BN_CLICKED),
+  SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(IDC_ABORT_BUTTON, BN_CLICKED),
                reinterpret_cast<LPARAM>(form.ButtonAbort.Handle()));
   EXPECT_EQ(WindowText(form.Memo1.Handle()), "line of a task\r\n");
   EXPECT_EQ(WindowText(form.LabelStatus.Handle()), "12 files processed.\nWorking in C:\\data");
@@ -219,7 +219,7 @@ TEST_F(WindowServices, AQuitRequestInThePendingEventsOnlyMarksTheProgramAsEnding
 // the main window by its system menu after the first item.
 class TaskRunner : public ui::Window {
  public:
-  explicit TaskRunner(TForm1& form) : form_(form) {
+  explicit TaskRunner(app::TForm1& form) : form_(form) {
     RegisterWindowClass("GuiTestTaskRunner", nullptr, COLOR_WINDOW);
     CreateHandle(0, "GuiTestTaskRunner", "", WS_POPUP, {0, 0, 10, 10}, nullptr, 0);
   }
@@ -242,7 +242,7 @@ class TaskRunner : public ui::Window {
   }
 
  private:
-  TForm1& form_;
+  app::TForm1& form_;
 };
 
 void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) {
@@ -323,7 +323,7 @@ struct OpenDialogAnswer {
   }
 };
 
-std::string ShowOpenDialog(TForm1& form, const std::string& folder, OpenDialogAnswer& answer,
+std::string ShowOpenDialog(app::TForm1& form, const std::string& folder, OpenDialogAnswer& answer,
                            bool& confirmed) {
   std::string chosen = "unchanged";
   auto shared = std::make_shared<OpenDialogAnswer>(answer);
