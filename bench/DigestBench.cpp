@@ -1,6 +1,7 @@
 // Digest throughput in memory, fed in 4096-byte updates as HashFile feeds a file. Ours through
 // the hash API, through MDUpdate and as the bare block transform, beside OpenSSL's MD5 (its
-// assembly block function behind MD5_Update) in the same run.
+// assembly block function behind MD5_Update) in the same run. The multi-lane engine digests
+// many 1 MiB messages at once, one a lane, at each width this machine runs.
 #include <benchmark/benchmark.h>
 
 // The low-level MD5 calls go straight to OpenSSL's assembly, without the EVP dispatch; they
@@ -13,8 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/LaneFeeder.h"
 #include "digest/CryptoAPI.h"
 #include "digest/MD.h"
+#include "digest/Md5Lanes.h"
 
 using namespace digest;
 
@@ -113,6 +116,33 @@ void MD5_OpenSSL(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * size);
 }
 
+// 64 messages of 1 MiB (16 distinct ones, 16 MiB in all, so the lanes read from the L3 and
+// memory rather than one core's L2) through the engine of width state.range(0), in pieces of
+// state.range(1) bytes (bench/LaneFeeder.h).
+constexpr size_t kLaneMessageSize = size_t{1} << 20;
+constexpr size_t kDistinctLaneMessages = 16;
+constexpr size_t kLaneMessages = 64;
+
+void MD5_Lanes(benchmark::State& state) {
+  const auto width = static_cast<unsigned>(state.range(0));
+  const auto piece = static_cast<size_t>(state.range(1));
+  auto lanes = digest::Md5Lanes::Create(width);
+  if (lanes == nullptr) {
+    state.SkipWithError("this machine does not run this width");
+    for (auto _ : state) {
+    }
+    return;
+  }
+  const uint8_t* messages =
+      Message(static_cast<int64_t>(kLaneMessageSize * kDistinctLaneMessages)).data();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(bench::DigestThroughLanes(
+        *lanes, messages, kLaneMessageSize, kDistinctLaneMessages, kLaneMessages, piece));
+  }
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<int64_t>(kLaneMessages * kLaneMessageSize));
+}
+
 BENCHMARK(MD5_HashApi)->Arg(kInCache)->Arg(kCold);
 BENCHMARK(MD5_MDUpdate)->Arg(kInCache)->Arg(kCold);
 BENCHMARK(MD5_Transform)->Arg(kInCache)->Arg(kCold);
@@ -120,5 +150,6 @@ BENCHMARK(MD5_OpenSSL)->Arg(kInCache)->Arg(kCold);
 BENCHMARK(MD4_HashApi)->Arg(kInCache);
 BENCHMARK(MD2_HashApi)->Arg(kInCache);
 BENCHMARK(Adler32_HashApi)->Arg(kInCache);
+BENCHMARK(MD5_Lanes)->ArgsProduct({{1, 4, 8, 16}, {4096, static_cast<int64_t>(kLaneMessageSize)}});
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "digest/CryptoUtils.h"
+#include "digest/Md5Schedule.h"
 
 namespace digest {
 
@@ -105,28 +106,24 @@ void Md4Blocks(uint32_t state[4], const uint8_t* blocks, uint32_t count) {
 // function that depend on c and d only) is added first; the chain from b to the new a is then
 // 4 or 5 operations instead of 7. G is written with + instead of |: its two terms never share a
 // set bit, and the addition lets the c-and-d term join the early sum.
-
-inline void Md5StepF(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t xt, uint32_t s) {
-  a += xt;
-  a += F(b, c, d);
-  a = RotateLeft(a, s) + b;
-}
-inline void Md5StepG(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t xt, uint32_t s) {
-  a += xt;
-  a += c & ~d;
-  a += b & d;
-  a = RotateLeft(a, s) + b;
-}
-inline void Md5StepH(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t xt, uint32_t s) {
-  a += xt;
-  a += H(b, c, d);
-  a = RotateLeft(a, s) + b;
-}
-inline void Md5StepI(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t xt, uint32_t s) {
-  a += xt;
-  a += c ^ (b | ~d);
-  a = RotateLeft(a, s) + b;
-}
+struct ScalarMd5 {
+  template <class S>
+  [[gnu::always_inline]] static void Step(uint32_t& a, uint32_t b, uint32_t c, uint32_t d,
+                                          const uint8_t* block) {
+    a += LoadWord(block + 4 * S::kWord) + S::kSine;
+    if constexpr (S::kRound == 0) {
+      a += F(b, c, d);
+    } else if constexpr (S::kRound == 1) {
+      a += c & ~d;
+      a += b & d;
+    } else if constexpr (S::kRound == 2) {
+      a += H(b, c, d);
+    } else {
+      a += c ^ (b | ~d);
+    }
+    a = RotateLeft(a, S::kShift) + b;
+  }
+};
 
 // Compresses count consecutive blocks, the chaining value in registers throughout (see
 // Md4Blocks).
@@ -134,75 +131,7 @@ void Md5Blocks(uint32_t state[4], const uint8_t* blocks, uint32_t count) {
   uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
   for (const uint8_t* block = blocks; count > 0; --count, block += 64) {
     const uint32_t a0 = a, b0 = b, c0 = c, d0 = d;
-    const auto x = [block](int k) { return LoadWord(block + 4 * k); };
-
-    Md5StepF(a, b, c, d, x(0) + 0xd76aa478u, 7);
-    Md5StepF(d, a, b, c, x(1) + 0xe8c7b756u, 12);
-    Md5StepF(c, d, a, b, x(2) + 0x242070dbu, 17);
-    Md5StepF(b, c, d, a, x(3) + 0xc1bdceeeu, 22);
-    Md5StepF(a, b, c, d, x(4) + 0xf57c0fafu, 7);
-    Md5StepF(d, a, b, c, x(5) + 0x4787c62au, 12);
-    Md5StepF(c, d, a, b, x(6) + 0xa8304613u, 17);
-    Md5StepF(b, c, d, a, x(7) + 0xfd469501u, 22);
-    Md5StepF(a, b, c, d, x(8) + 0x698098d8u, 7);
-    Md5StepF(d, a, b, c, x(9) + 0x8b44f7afu, 12);
-    Md5StepF(c, d, a, b, x(10) + 0xffff5bb1u, 17);
-    Md5StepF(b, c, d, a, x(11) + 0x895cd7beu, 22);
-    Md5StepF(a, b, c, d, x(12) + 0x6b901122u, 7);
-    Md5StepF(d, a, b, c, x(13) + 0xfd987193u, 12);
-    Md5StepF(c, d, a, b, x(14) + 0xa679438eu, 17);
-    Md5StepF(b, c, d, a, x(15) + 0x49b40821u, 22);
-
-    Md5StepG(a, b, c, d, x(1) + 0xf61e2562u, 5);
-    Md5StepG(d, a, b, c, x(6) + 0xc040b340u, 9);
-    Md5StepG(c, d, a, b, x(11) + 0x265e5a51u, 14);
-    Md5StepG(b, c, d, a, x(0) + 0xe9b6c7aau, 20);
-    Md5StepG(a, b, c, d, x(5) + 0xd62f105du, 5);
-    Md5StepG(d, a, b, c, x(10) + 0x02441453u, 9);
-    Md5StepG(c, d, a, b, x(15) + 0xd8a1e681u, 14);
-    Md5StepG(b, c, d, a, x(4) + 0xe7d3fbc8u, 20);
-    Md5StepG(a, b, c, d, x(9) + 0x21e1cde6u, 5);
-    Md5StepG(d, a, b, c, x(14) + 0xc33707d6u, 9);
-    Md5StepG(c, d, a, b, x(3) + 0xf4d50d87u, 14);
-    Md5StepG(b, c, d, a, x(8) + 0x455a14edu, 20);
-    Md5StepG(a, b, c, d, x(13) + 0xa9e3e905u, 5);
-    Md5StepG(d, a, b, c, x(2) + 0xfcefa3f8u, 9);
-    Md5StepG(c, d, a, b, x(7) + 0x676f02d9u, 14);
-    Md5StepG(b, c, d, a, x(12) + 0x8d2a4c8au, 20);
-
-    Md5StepH(a, b, c, d, x(5) + 0xfffa3942u, 4);
-    Md5StepH(d, a, b, c, x(8) + 0x8771f681u, 11);
-    Md5StepH(c, d, a, b, x(11) + 0x6d9d6122u, 16);
-    Md5StepH(b, c, d, a, x(14) + 0xfde5380cu, 23);
-    Md5StepH(a, b, c, d, x(1) + 0xa4beea44u, 4);
-    Md5StepH(d, a, b, c, x(4) + 0x4bdecfa9u, 11);
-    Md5StepH(c, d, a, b, x(7) + 0xf6bb4b60u, 16);
-    Md5StepH(b, c, d, a, x(10) + 0xbebfbc70u, 23);
-    Md5StepH(a, b, c, d, x(13) + 0x289b7ec6u, 4);
-    Md5StepH(d, a, b, c, x(0) + 0xeaa127fau, 11);
-    Md5StepH(c, d, a, b, x(3) + 0xd4ef3085u, 16);
-    Md5StepH(b, c, d, a, x(6) + 0x04881d05u, 23);
-    Md5StepH(a, b, c, d, x(9) + 0xd9d4d039u, 4);
-    Md5StepH(d, a, b, c, x(12) + 0xe6db99e5u, 11);
-    Md5StepH(c, d, a, b, x(15) + 0x1fa27cf8u, 16);
-    Md5StepH(b, c, d, a, x(2) + 0xc4ac5665u, 23);
-
-    Md5StepI(a, b, c, d, x(0) + 0xf4292244u, 6);
-    Md5StepI(d, a, b, c, x(7) + 0x432aff97u, 10);
-    Md5StepI(c, d, a, b, x(14) + 0xab9423a7u, 15);
-    Md5StepI(b, c, d, a, x(5) + 0xfc93a039u, 21);
-    Md5StepI(a, b, c, d, x(12) + 0x655b59c3u, 6);
-    Md5StepI(d, a, b, c, x(3) + 0x8f0ccc92u, 10);
-    Md5StepI(c, d, a, b, x(10) + 0xffeff47du, 15);
-    Md5StepI(b, c, d, a, x(1) + 0x85845dd1u, 21);
-    Md5StepI(a, b, c, d, x(8) + 0x6fa87e4fu, 6);
-    Md5StepI(d, a, b, c, x(15) + 0xfe2ce6e0u, 10);
-    Md5StepI(c, d, a, b, x(6) + 0xa3014314u, 15);
-    Md5StepI(b, c, d, a, x(13) + 0x4e0811a1u, 21);
-    Md5StepI(a, b, c, d, x(4) + 0xf7537e82u, 6);
-    Md5StepI(d, a, b, c, x(11) + 0xbd3af235u, 10);
-    Md5StepI(c, d, a, b, x(2) + 0x2ad7d2bbu, 15);
-    Md5StepI(b, c, d, a, x(9) + 0xeb86d391u, 21);
+    digest::md5::SixtyFourSteps<ScalarMd5>(a, b, c, d, block);
     a += a0;
     b += b0;
     c += c0;
@@ -239,6 +168,10 @@ void MD4Transform(uint32_t state[4], const uint8_t block[64]) {
 
 void MD5Transform(uint32_t state[4], const uint8_t block[64]) {
   Md5Blocks(state, block, 1);
+}
+
+void MD5Blocks(uint32_t state[4], const uint8_t* blocks, uint32_t count) {
+  Md5Blocks(state, blocks, count);
 }
 
 void MDInit(MDContext& context) {

@@ -20,6 +20,8 @@ using MDTransformFunction = void (*)(uint32_t state[4], const uint8_t block[64])
 
 void MD4Transform(uint32_t state[4], const uint8_t block[64]);
 void MD5Transform(uint32_t state[4], const uint8_t block[64]);
+// Compresses count consecutive blocks, the chaining value kept in registers from one to the next.
+void MD5Blocks(uint32_t state[4], const uint8_t* blocks, uint32_t count);
 
 void MDInit(MDContext& context);
 void MDUpdate(MDContext& context, const uint8_t* bytes, uint32_t length,

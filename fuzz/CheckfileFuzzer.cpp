@@ -20,6 +20,9 @@
 // "../../proc/kcore" would be read for ever) and make the reads of one file fail halfway, so
 // that "Could not read file" is reached as well as "Could not open file". They let the tasks
 // list the tree's folders and write into its top folder only.
+//
+// Each input is also digested by the multi-lane MD5 engine beside the scalar one
+// (fuzz/LaneDigests.cpp).
 #include <limits.h>
 #include <stdlib.h>
 
@@ -41,6 +44,7 @@
 #include "checkfile/Unlisted.h"
 #include "checkfile/Update.h"
 #include "digest/CryptoAPI.h"
+#include "fuzz/LaneDigests.h"
 #include "platform/FaultHooks.h"
 #include "platform/FileTime.h"
 #include "platform/Path.h"
@@ -581,5 +585,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckVerification(*tree, *hooks, lines, size);
   CheckUnlistedSearch(*tree, *hooks, lines, size);
   CheckUpdate(*tree, *hooks, lines, size, treeMade);
+  fuzz_checks::CheckLaneDigests(data, size);
   return 0;
 }

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "checkfile/CheckfileFormat.h"
 #include "checkfile/Generation.h"
@@ -18,6 +17,7 @@
 #include "tests/support/Mounts.h"
 #endif
 #include "tests/support/RecordingWindow.h"
+#include "tests/support/TaskCases.h"
 #include "tests/support/TestFiles.h"
 
 #ifndef _WIN32
@@ -34,101 +34,22 @@
 
 namespace {
 
+using namespace testing_support;  // the test support: files, samples, windows, faults
 namespace fs = std::filesystem;
 using platform::JoinPath;
-using testing_support::FaultInjector;
-using testing_support::Generate;
-using testing_support::kCouldNotBeTested;
-using testing_support::kDigestA;
-using testing_support::kVersionHeaderLine;
-using testing_support::ReadFile;
-using testing_support::RecordingWindow;
-using testing_support::TempDir;
-using testing_support::Verify;
-using testing_support::WithoutTimestamp;
-using testing_support::WriteFile;
-using Lines = std::vector<std::string>;
 
-std::string SavedTo(const TempDir& dir) {
-  return "Operation complete.  Check file saved to " + (dir / checkfile::kCheckfileName);
+// An entry line with the digest of "a" for each name.
+std::string EntriesOfA(const Lines& names) {
+  std::string entries;
+  for (const std::string& name : names)
+    entries += Entry(kDigestA, name);
+  return entries;
 }
 
-// The walk lists a folder's entries, then goes into each subfolder in turn: another process can
-// remove a subfolder, or put a file in its place, in between.
-TEST(BadMedia, ASubfolderThatCannotBeListedIsLoggedAndTheWalkGoesOn) {
-  TempDir dir;
-  WriteFile(dir / "a/in.txt", "x");
-  WriteFile(dir / "b/in.txt", "x");
-  fs::create_directories(dir.path() / "empty");
-  WriteFile(dir / "z.txt", "a");
-  FaultInjector faults;
-  faults.BeforeListing(dir / "a", [&] { fs::remove_all(dir.path() / "a"); });
-  faults.BeforeListing(dir / "b", [&] {
-    fs::remove_all(dir.path() / "b");
-    WriteFile(dir / "b", "now a file");
-  });
-  RecordingWindow window;
-  Generate(window, dir.path().string());
+constexpr char kCannotOpen[] = "Could not open file";
 
-  EXPECT_EQ(window.log, (Lines{"Folder: " + (dir / "a"), checkfile::kCannotListFolderText,
-                               "Folder: " + (dir / "b"), checkfile::kCannotListFolderText,
-                               "Folder: " + (dir / "empty"), "File: z.txt", SavedTo(dir)}));
-  EXPECT_EQ(WithoutTimestamp(ReadFile(dir / checkfile::kCheckfileName)),
-            std::string(kVersionHeaderLine) + kDigestA + "|z.txt\r\n");
-}
-
-// A damaged folder or a network drive that goes away can end a listing early; what followed
-// must not go missing without a word.
-TEST(BadMedia, AListingThatBreaksOffIsReportedWithItsFolder) {
-  TempDir dir;
-  for (const char* name : {"a.txt", "b.txt", "c.txt", "sub/d.txt", "sub/e.txt", "z.txt"})
-    WriteFile(dir / name, "a");
-  FaultInjector faults;
-  // "." and ".." come first on Windows
-  faults.BreakListing(dir / "sub", 1 + testing_support::kDotEntries, testing_support::kReadFault);
-  faults.BreakListing(dir.path().string(), 2 + testing_support::kDotEntries,
-                      testing_support::kReadFault);
-  RecordingWindow window;
-  Generate(window, dir.path().string());
-
-  EXPECT_EQ(window.log, (Lines{"File: a.txt", "File: b.txt",
-                               checkfile::kListingBrokeText + dir.path().string(), SavedTo(dir)}));
-  faults.BreakListing(dir.path().string(), 100, 0);
-  Generate(window, dir.path().string());
-  EXPECT_EQ(
-      window.log,
-      (Lines{"File: a.txt", "File: b.txt", "File: c.txt", "Folder: " + (dir / "sub"), "File: d.txt",
-             checkfile::kListingBrokeText + (dir / "sub"), "File: z.txt", SavedTo(dir)}));
-}
-
-TEST(BadMedia, ListedFilesThatCannotBeOpenedAreEachReportedAndCounted) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "a");
-  WriteFile(dir / "held.txt", "a");
-  fs::create_directories(dir.path() / "folder");
-  const std::string tooLong(10000, 'n');  // beyond MAX_PATH and PATH_MAX alike
-  const std::string longName(300, 'c');   // beyond the longest name of a component
-  const Lines listed = {"a.txt", "missing.txt", "folder",  "a.txt\\inside",
-                        tooLong, longName,      "held.txt"};
-  std::string text = "; by hand\r\n";
-  for (const std::string& path : listed)
-    text += std::string(kDigestA) + "|" + path + "\r\n";
-  WriteFile(dir / "c.MD5", text);
-  platform::File writer = platform::File::CreateForWrite(dir / "held.txt");
-  ASSERT_TRUE(writer.IsOpen());
-  RecordingWindow window;
-  Verify(window, dir / "c.MD5");
-
-  const std::string base = platform::FolderPartOf(dir / "c.MD5");
-  Lines expected = {"Testing MD5 sums in " + (dir / "c.MD5"), "OK: " + (dir / "a.txt")};
-  for (size_t i = 1; i < listed.size(); ++i) {
-    expected.push_back("ERROR: Could not open file (" + base + platform::FromStoredPath(listed[i]) +
-                       ")");
-  }
-  for (const char* line : {"Operation complete.", "", "1 files tested."})
-    expected.push_back(line);
-  expected.push_back("6" + std::string(kCouldNotBeTested));
-  EXPECT_EQ(window.log, expected);
+std::string NotOpened(const std::string& name) {
+  return "ERROR: Could not open file ({" + name + "})";
 }
 
 #ifndef _WIN32
@@ -153,65 +74,107 @@ void MakeSocket(const std::string& path) {
   ASSERT_EQ(bound, 0);
 }
 
-// A FIFO, a device, a socket, a dangling link, a link to itself, two links to each other, and a
-// link from a subfolder back to the top.
-struct SpecialTree {
-  TempDir dir;
-  const Lines unopenable = {"dangling", "device", "fifo", "ring1", "ring2", "self", "socket"};
-  SpecialTree() {
-    WriteFile(dir / "a.txt", "a");
-    WriteFile(dir / "sub/b.txt", "a");
-    EXPECT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
-    MakeDevice(dir / "device");
-    MakeSocket(dir / "socket");
-    EXPECT_EQ(symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
-    EXPECT_EQ(symlink("self", (dir / "self").c_str()), 0);
-    EXPECT_EQ(symlink("ring2", (dir / "ring1").c_str()), 0);
-    EXPECT_EQ(symlink("ring1", (dir / "ring2").c_str()), 0);
-    EXPECT_EQ(symlink(dir.path().c_str(), (dir / "sub/up").c_str()), 0);
-  }
-};
-
-TEST(BadMediaPosix, TheScanReportsSpecialEntriesAndBrokenLinksAndNeverBlocksOrLoops) {
-  SpecialTree tree;
-  RecordingWindow window;
-  Generate(window, tree.dir.path().string());
-
-  Lines expected = {"File: a.txt"};
-  for (const std::string& name : tree.unopenable) {
-    expected.push_back("File: " + name);
-    expected.push_back("Could not open file");
-  }
-  for (const std::string& line : {"Folder: " + (tree.dir / "sub"), std::string("File: b.txt"),
-                                  "Folder: " + (tree.dir / "sub/up"),
-                                  std::string(checkfile::kLinkLoopText), SavedTo(tree.dir)}) {
-    expected.push_back(line);
-  }
-  EXPECT_EQ(window.log, expected);
-  EXPECT_EQ(
-      WithoutTimestamp(ReadFile(tree.dir / checkfile::kCheckfileName)),
-      std::string(kVersionHeaderLine) + kDigestA + "|a.txt\r\n" + kDigestA + "|sub\\b.txt\r\n");
+// Beside a.txt and sub/b.txt: a FIFO, a device, a socket, a dangling link, a link to itself,
+// two links to each other, and a link from the subfolder back to the top.
+void MakeSpecialTree(Scene& s) {
+  const TempDir& dir = s.dir;
+  WriteFile(dir / "a.txt", "a");
+  WriteFile(dir / "sub/b.txt", "a");
+  EXPECT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  MakeDevice(dir / "device");
+  MakeSocket(dir / "socket");
+  EXPECT_EQ(symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
+  EXPECT_EQ(symlink("self", (dir / "self").c_str()), 0);
+  EXPECT_EQ(symlink("ring2", (dir / "ring1").c_str()), 0);
+  EXPECT_EQ(symlink("ring1", (dir / "ring2").c_str()), 0);
+  EXPECT_EQ(symlink(dir.path().c_str(), (dir / "sub/up").c_str()), 0);
 }
 
-TEST(BadMediaPosix, TheVerificationReportsListedSpecialEntriesWithoutBlocking) {
-  SpecialTree tree;
-  std::string text = std::string(kDigestA) + "|a.txt\r\n";
-  for (const std::string& name : tree.unopenable)
-    text += std::string(kDigestA) + "|" + name + "\r\n";
-  text += std::string(kDigestA) + "|sub\\up\\sub\\up\\a.txt\r\n";  // through the loop, once
-  WriteFile(tree.dir / "c.MD5", text);
-  RecordingWindow window;
-  Verify(window, tree.dir / "c.MD5");
+#endif
 
-  Lines expected = {"Testing MD5 sums in " + (tree.dir / "c.MD5"), "OK: " + (tree.dir / "a.txt")};
-  for (const std::string& name : tree.unopenable)
-    expected.push_back("ERROR: Could not open file (" + (tree.dir / name) + ")");
-  expected.push_back("OK: " + (tree.dir / "sub/up/sub/up/a.txt"));
-  for (const char* line : {"Operation complete.", "", "2 files tested."})
-    expected.push_back(line);
-  expected.push_back("7" + std::string(kCouldNotBeTested));
-  EXPECT_EQ(window.log, expected);
+TEST(BadMedia, TheWalkSaysWhatItCouldNotListOrOpenAndGoesOn) {
+  FileList sixFiles;
+  for (const char* name : {"a.txt", "b.txt", "c.txt", "sub/d.txt", "sub/e.txt", "z.txt"})
+    sixFiles.push_back({name, "a"});
+  // The same files as a second run finds them, after a first run has saved its checkfile.
+  FileList sixFilesAndACheckfile = sixFiles;
+  sixFilesAndACheckfile.push_back({checkfile::kCheckfileName, "; the first run's\r\n"});
+  const WalkCase cases[] = {
+      // The walk lists a folder's entries, then goes into each subfolder in turn: another
+      // process can remove a subfolder, or put a file in its place, in between.
+      {"a subfolder that cannot be listed is logged",
+       {{"a/in.txt", "x"}, {"b/in.txt", "x"}, {"empty/", ""}, {"z.txt", "a"}},
+       {"Folder: {a}", checkfile::kCannotListFolderText, "Folder: {b}",
+        checkfile::kCannotListFolderText, "Folder: {empty}", "File: z.txt"},
+       Entry(kDigestA, "z.txt"),
+       [](Scene& s) {
+         s.faults.BeforeListing(s.dir / "a", [&s] { fs::remove_all(s.dir.path() / "a"); });
+         s.faults.BeforeListing(s.dir / "b", [&s] {
+           fs::remove_all(s.dir.path() / "b");
+           WriteFile(s.dir / "b", "now a file");
+         });
+       }},
+      // A damaged folder or a network drive that goes away can end a listing early; what
+      // followed must not go missing without a word. "." and ".." come first on Windows.
+      {"a listing that breaks off in the selected folder is reported with it",
+       sixFiles,
+       {"File: a.txt", "File: b.txt", checkfile::kListingBrokeText + std::string("{}")},
+       EntriesOfA({"a.txt", "b.txt"}),
+       [](Scene& s) {
+         s.faults.BreakListing(s.dir / "sub", 1 + kDotEntries, kReadFault);
+         s.faults.BreakListing(s.dir.path().string(), 2 + kDotEntries, kReadFault);
+       }},
+      {"a listing that breaks off in a subfolder is reported with it",
+       sixFilesAndACheckfile,
+       {"File: a.txt", "File: b.txt", "File: c.txt", "Folder: {sub}", "File: d.txt",
+        checkfile::kListingBrokeText + std::string("{sub}"), "File: z.txt"},
+       EntriesOfA({"a.txt", "b.txt", "c.txt", "sub\\d.txt", "z.txt"}),
+       [](Scene& s) { s.faults.BreakListing(s.dir / "sub", 1 + kDotEntries, kReadFault); }},
+#ifndef _WIN32
+      {"special entries and broken links are reported, never block and never loop",
+       {},
+       {"File: a.txt", "File: dangling", kCannotOpen, "File: device", kCannotOpen, "File: fifo",
+        kCannotOpen, "File: ring1", kCannotOpen, "File: ring2", kCannotOpen, "File: self",
+        kCannotOpen, "File: socket", kCannotOpen, "Folder: {sub}", "File: b.txt",
+        "Folder: {sub/up}", checkfile::kLinkLoopText},
+       EntriesOfA({"a.txt", "sub\\b.txt"}),
+       MakeSpecialTree},
+#endif
+  };
+  for (const WalkCase& c : cases)
+    ExpectWalk(c);
 }
+
+TEST(BadMedia, TheCheckReportsEveryListedFileItCannotOpenAndCountsIt) {
+  const std::string tooLong(10000, 'n');  // beyond MAX_PATH and PATH_MAX alike
+  const std::string longName(300, 'c');   // beyond the longest name of a component
+  const CheckCase cases[] = {
+      {"missing, a folder, below a file, too long, a name too long, held by a writer",
+       {{"a.txt", "a"},
+        {"held.txt", "a"},
+        {"folder/", ""},
+        {"c.MD5", "; by hand\r\n" + EntriesOfA({"a.txt", "missing.txt", "folder", "a.txt\\inside",
+                                                tooLong, longName, "held.txt"})}},
+       {"OK: {a.txt}", NotOpened("missing.txt"), NotOpened("folder"), NotOpened("a.txt/inside"),
+        NotOpened(tooLong), NotOpened(longName), NotOpened("held.txt")},
+       {1, 6, 0},
+       [](Scene& s) { s.Hold("held.txt"); }},
+#ifndef _WIN32
+      {"special entries and broken links are reported without blocking",
+       {{"c.MD5", EntriesOfA({"a.txt", "dangling", "device", "fifo", "ring1", "ring2", "self",
+                              "socket", "sub\\up\\sub\\up\\a.txt"})}},  // through the loop, once
+       {"OK: {a.txt}", NotOpened("dangling"), NotOpened("device"), NotOpened("fifo"),
+        NotOpened("ring1"), NotOpened("ring2"), NotOpened("self"), NotOpened("socket"),
+        "OK: {sub/up/sub/up/a.txt}"},
+       {2, 7, 0},
+       MakeSpecialTree},
+#endif
+  };
+  for (const CheckCase& c : cases)
+    ExpectCheck(c);
+}
+
+#ifndef _WIN32
 
 // Two file systems, one mounted inside the other, have root folders with the same inode but
 // different devices: the inner one is walked like any folder. A bind mount of a folder inside
@@ -219,21 +182,20 @@ TEST(BadMediaPosix, TheVerificationReportsListedSpecialEntriesWithoutBlocking) {
 TEST(BadMediaPosix, AFileSystemBelowAnotherIsWalkedAndABindMountLoopIsNot) {
   TempDir dir;
   const std::string outer = dir / "outer", inner = dir / "outer/inner";
-  testing_support::Mount outerDisc = testing_support::Mount::Tmpfs(outer);
-  if (!outerDisc.Mounted()) GTEST_SKIP() << testing_support::kCannotMount;
-  testing_support::Mount innerDisc = testing_support::Mount::Tmpfs(inner);
+  Mount outerDisc = Mount::Tmpfs(outer);
+  if (!outerDisc.Mounted()) GTEST_SKIP() << kCannotMount;
+  Mount innerDisc = Mount::Tmpfs(inner);
   ASSERT_TRUE(innerDisc.Mounted());
   WriteFile(dir / "outer/a.txt", "a");
   WriteFile(dir / "outer/inner/b.txt", "a");
-  testing_support::Mount loop = testing_support::Mount::Bind(outer, dir / "outer/inner/again");
+  Mount loop = Mount::Bind(outer, dir / "outer/inner/again");
   ASSERT_TRUE(loop.Mounted());
 
   RecordingWindow window;
   Generate(window, outer);
   EXPECT_EQ(window.log,
             (Lines{"File: a.txt", "Folder: " + inner, "Folder: " + (dir / "outer/inner/again"),
-                   checkfile::kLinkLoopText, "File: b.txt",
-                   "Operation complete.  Check file saved to " + (dir / "outer/VRTLY-sums.MD5")}));
+                   checkfile::kLinkLoopText, "File: b.txt", SavedTo(outer)}));
 }
 
 // A chain of folders deeper than PATH_MAX, each level holding one file and the next folder;
@@ -295,7 +257,7 @@ void ExpectedWalk(const DeepChain& chain, const std::string& top, const std::str
   const std::string file = JoinPath(folder, chain.fileName);
   log.push_back("File: " + chain.fileName);
   if (file.size() >= PATH_MAX) {
-    log.push_back("Could not open file");
+    log.push_back(kCannotOpen);
   } else {
     entries = std::string(kDigestA) + "|" + platform::ToStoredPath(file.substr(top.size() + 1)) +
               "\r\n" + entries;
@@ -317,10 +279,10 @@ TEST(BadMediaPosix, PathsOfPathMaxOrMoreAreReportedAndTheWalkGoesOn) {
   std::string inWalkOrder;
   for (const std::string& line : checkfile::SplitLines(entries))
     inWalkOrder = line + "\r\n" + inWalkOrder;
-  expected.push_back("Operation complete.  Check file saved to " + JoinPath(top, "VRTLY-sums.MD5"));
+  expected.push_back(SavedTo(top));
   EXPECT_EQ(window.log, expected);
   EXPECT_EQ(std::count(expected.begin(), expected.end(), checkfile::kCannotListFolderText), 1);
-  EXPECT_EQ(std::count(expected.begin(), expected.end(), "Could not open file"), 1);
+  EXPECT_EQ(std::count(expected.begin(), expected.end(), kCannotOpen), 1);
   EXPECT_EQ(WithoutTimestamp(ReadFile(JoinPath(top, "VRTLY-sums.MD5"))),
             std::string(kVersionHeaderLine) + inWalkOrder);
 }

@@ -18,6 +18,7 @@
 #include "tests/support/Mounts.h"
 #endif
 #include "tests/support/RecordingWindow.h"
+#include "tests/support/TaskCases.h"
 #include "tests/support/TestFiles.h"
 
 #ifdef _WIN32
@@ -30,12 +31,8 @@
 
 namespace {
 
+using namespace testing_support;  // the test support: files, samples, windows, faults
 namespace fs = std::filesystem;
-using testing_support::ErrorOf;
-using testing_support::FaultInjector;
-using testing_support::ReadFile;
-using testing_support::TempDir;
-using testing_support::WriteFile;
 
 constexpr char kPrevious[] = "; the previous checkfile\r\n";
 constexpr char kStreamWriteError[] = "Stream write error";
@@ -52,15 +49,12 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 }
 
 // One folder with a previous checkfile, and what a failing replacement may hold meanwhile.
-struct Scene {
-  TempDir dir;
+struct Scene : testing_support::Scene {
   const std::string checkfile = dir / checkfile::kCheckfileName;
   const std::string temporary = dir / checkfile::kTemporaryCheckfileName;
-  FaultInjector faults;
   // Takes hold of a file the way another program would, after the snapshot (a file held
   // without sharing cannot be read for it); true when it holds it.
   std::function<bool()> hold;
-  platform::File holder;
 };
 
 struct ReplacementFailure {
@@ -73,28 +67,23 @@ struct ReplacementFailure {
 
 const ReplacementFailure kFailures[] = {
     {"the temporary cannot be created",
-     [](Scene& s) { s.faults.FailCreating(s.temporary, testing_support::kAccessDenied); }, "",
-     testing_support::kAccessDenied},
+     [](Scene& s) { s.faults.FailCreating(s.temporary, kAccessDenied); }, "", kAccessDenied},
     {"the checkfile could not be created anew (read-only)",
-     [](Scene& s) { s.faults.FailCreating(s.checkfile, testing_support::kAccessDenied); }, "",
-     testing_support::kAccessDenied},
+     [](Scene& s) { s.faults.FailCreating(s.checkfile, kAccessDenied); }, "", kAccessDenied},
     {"the disc fills up during the write",
      [](Scene& s) { s.faults.LimitWriting(s.temporary, 100); }, kStreamWriteError, 0},
-    {"the write fails",
-     [](Scene& s) { s.faults.FailWriting(s.temporary, testing_support::kDiskFull); },
+    {"the write fails", [](Scene& s) { s.faults.FailWriting(s.temporary, kDiskFull); },
      kStreamWriteError, 0},
     {"the flush to the medium fails",
-     [](Scene& s) { s.faults.FailFlushing(s.temporary, testing_support::kReadFault); },
-     kStreamWriteError, 0},
+     [](Scene& s) { s.faults.FailFlushing(s.temporary, kReadFault); }, kStreamWriteError, 0},
     {"the move over the checkfile fails",
-     [](Scene& s) { s.faults.FailReplacing(s.checkfile, testing_support::kAccessDenied); }, "",
-     testing_support::kAccessDenied},
+     [](Scene& s) { s.faults.FailReplacing(s.checkfile, kAccessDenied); }, "", kAccessDenied},
     {"another handle holds the checkfile",
      [](Scene& s) {
        s.hold = [&s] {
-         s.holder = platform::File::CreateForWrite(s.checkfile);
+         s.held = platform::File::CreateForWrite(s.checkfile);
          uint32_t done = 0;
-         return s.holder.Write(kPrevious, sizeof kPrevious - 1, done);
+         return s.held.Write(kPrevious, sizeof kPrevious - 1, done);
        };
      },
      "", 0},
@@ -108,8 +97,8 @@ const ReplacementFailure kFailures[] = {
      [](Scene& s) {
        WriteFile(s.temporary, "");
        s.hold = [&s] {
-         s.holder = platform::File::CreateTemporary(s.temporary);
-         return s.holder.IsOpen();
+         s.held = platform::File::CreateTemporary(s.temporary);
+         return s.held.IsOpen();
        };
      },
      "", 0},
@@ -128,7 +117,7 @@ TEST(CheckfileReplacement, EveryFailureKeepsThePreviousCheckfileAndLeavesNoTempo
     }
     const std::string message = ErrorOf(
         [&] { checkfile::WriteCheckfile(scene.checkfile, std::string(5000, 'x') + "\r\n"); });
-    scene.holder.Close();
+    scene.held.Close();
     if (!failure.error.empty()) {
       EXPECT_EQ(message, failure.error);
     } else if (failure.systemError != 0) {
@@ -208,8 +197,8 @@ TEST(CheckfileReplacement, AWriteCutShortByTheSystemKeepsThePreviousCheckfile) {
 TEST(CheckfileReplacementOnRealMedia, AFullDiscAndAReadOnlyDiscKeepThePreviousCheckfile) {
   TempDir dir;
   const std::string disc = dir / "disc";
-  testing_support::Mount medium = testing_support::Mount::Tmpfs(disc, "64k");
-  if (!medium.Mounted()) GTEST_SKIP() << testing_support::kCannotMount;
+  Mount medium = Mount::Tmpfs(disc, "64k");
+  if (!medium.Mounted()) GTEST_SKIP() << kCannotMount;
   const std::string path = disc + "/" + checkfile::kCheckfileName;
   WriteFile(path, kPrevious);
   // Fill the disc: what is left is less than the new checkfile.

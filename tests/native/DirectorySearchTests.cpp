@@ -14,8 +14,7 @@
 
 namespace {
 
-using testing_support::TempDir;
-using testing_support::WriteFile;
+using namespace testing_support;  // the test support: files, samples, windows, faults
 
 // The names the search returns, folders marked with a trailing "/".
 std::vector<std::string> Listing(const std::string& folder,

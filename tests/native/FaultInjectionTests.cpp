@@ -4,48 +4,30 @@
 // they make the real change (delete, truncate, extend) and let the system call meet it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
-#include <vector>
 
 #include "checkfile/CheckfileFormat.h"
 #include "checkfile/Tasks.h"
 #include "digest/CryptoAPI.h"
 #include "platform/File.h"
-#include "platform/Path.h"
 #include "platform/SystemError.h"
 #include "tests/support/CheckfileSamples.h"
 #include "tests/support/FaultInjector.h"
 #include "tests/support/RecordingWindow.h"
+#include "tests/support/TaskCases.h"
 #include "tests/support/TestFiles.h"
 
 using namespace digest;  // the library under test
 
 namespace {
 
+using namespace testing_support;  // the test support: files, samples, windows, faults
 namespace fs = std::filesystem;
-using testing_support::ErrorOf;
-using testing_support::FaultInjector;
-using testing_support::kDigestA;
-using testing_support::kDigestAbc;
-using testing_support::kVersionHeaderLine;
-using testing_support::PatternBytes;
-using testing_support::ReadFile;
-using testing_support::RecordingWindow;
-using testing_support::TempDir;
-using testing_support::WithoutTimestamp;
-using testing_support::WriteFile;
-using Lines = std::vector<std::string>;
-using Op = RecordingWindow::Op;
 
-std::string DigestOf(const std::string& bytes) {
-  HashContext context;
-  HashInit(&context, HASH_MD5);
-  HashUpdate(&context, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  std::string text;
-  HashFinal(&context, text);
-  return text;
-}
+constexpr char kPrevious[] = "; the previous checkfile\r\n";
 
 void Truncate(const std::string& path, uintmax_t size) {
   fs::resize_file(path, size);
@@ -55,49 +37,54 @@ void AppendTo(const std::string& path, const std::string& bytes) {
   WriteFile(path, ReadFile(path) + bytes);
 }
 
-// The checkfile without its second (timestamp) line.
-Lines Tail(const Lines& lines, size_t count) {
-  return Lines(lines.end() - static_cast<std::ptrdiff_t>(std::min(count, lines.size())),
-               lines.end());
-}
-
-TEST(HashFileFaults, AFileThatChangesBetweenTheSizeQueryAndTheReading) {
-  TempDir dir;
+// A file of 10,000 bytes whose reading meets a fault, and what HashFile makes of it: a failure
+// leaves the digest text as it was, a success digests the bytes first found.
+TEST(HashFileFaults, AFileThatChangesOrFailsWhileItIsReadIsAFailureOrItsFirstBytes) {
+  const struct {
+    const char* what;
+    std::function<void(FaultInjector&, const std::string& path)> arrange;
+    int32_t result;
+    int openings;  // for its size, then to read it
+  } cases[] = {
+      {"gone before the size query",
+       [](FaultInjector& f, const std::string& p) {
+         f.BeforeOpening(p, 1, [p] { fs::remove(p); });
+       },
+       HASH_OPEN_FAILED, 1},
+      {"gone after the size query",
+       [](FaultInjector& f, const std::string& p) {
+         f.BeforeOpening(p, 2, [p] { fs::remove(p); });
+       },
+       HASH_READ_FAILED, 2},
+      {"shrunk after the size query",
+       [](FaultInjector& f, const std::string& p) {
+         f.BeforeOpening(p, 2, [p] { Truncate(p, 5000); });
+       },
+       HASH_READ_FAILED, 2},
+      {"a read error halfway",
+       [](FaultInjector& f, const std::string& p) { f.FailReadingAfter(p, 4096, kReadFault); },
+       HASH_READ_FAILED, 2},
+      {"grown after the size query: digested over the size first found",
+       [](FaultInjector& f, const std::string& p) {
+         f.BeforeOpening(p, 2, [p] { AppendTo(p, "more bytes"); });
+       },
+       HASH_OK, 2},
+      {"short reads", [](FaultInjector& f, const std::string& p) { f.ShortReads(p, 7); }, HASH_OK,
+       2},
+  };
   const std::string bytes = PatternBytes(10000);
-  const std::string vanishes = dir / "vanishes", gone = dir / "gone", shrinks = dir / "shrinks",
-                    grows = dir / "grows";
-  for (const std::string& path : {vanishes, gone, shrinks, grows})
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string path = dir / "f";
     WriteFile(path, bytes);
-  FaultInjector faults;
-  faults.BeforeOpening(gone, 1, [&] { fs::remove(gone); });          // before the size query
-  faults.BeforeOpening(vanishes, 2, [&] { fs::remove(vanishes); });  // after it
-  faults.BeforeOpening(shrinks, 2, [&] { Truncate(shrinks, 5000); });
-  faults.BeforeOpening(grows, 2, [&] { AppendTo(grows, "more bytes"); });
-
-  std::string text = "kept";
-  EXPECT_EQ(HashFile(HASH_MD5, gone, text), HASH_OPEN_FAILED);
-  EXPECT_EQ(HashFile(HASH_MD5, vanishes, text), HASH_READ_FAILED);
-  EXPECT_EQ(HashFile(HASH_MD5, shrinks, text), HASH_READ_FAILED);
-  EXPECT_EQ(text, "kept");
-  EXPECT_EQ(HashFile(HASH_MD5, grows, text), HASH_OK);
-  EXPECT_EQ(text, DigestOf(bytes));  // over the size first found
-  EXPECT_EQ(faults.Openings(grows), 2);
-}
-
-TEST(HashFileFaults, AReadErrorHalfwayIsAReadFailureAndShortReadsAreNone) {
-  TempDir dir;
-  const std::string bytes = PatternBytes(10000);
-  const std::string bad = dir / "bad sector", slow = dir / "slow";
-  WriteFile(bad, bytes);
-  WriteFile(slow, bytes);
-  FaultInjector faults;
-  faults.FailReadingAfter(bad, 4096, testing_support::kReadFault);
-  faults.ShortReads(slow, 7);
-  std::string text = "kept";
-  EXPECT_EQ(HashFile(HASH_MD5, bad, text), HASH_READ_FAILED);
-  EXPECT_EQ(text, "kept");
-  EXPECT_EQ(HashFile(HASH_MD5, slow, text), HASH_OK);
-  EXPECT_EQ(text, DigestOf(bytes));
+    FaultInjector faults;
+    c.arrange(faults, path);
+    std::string text = "kept";
+    EXPECT_EQ(HashFile(HASH_MD5, path, text), c.result);
+    EXPECT_EQ(text, c.result == HASH_OK ? DigestOf(bytes) : "kept");
+    EXPECT_EQ(faults.Openings(path), c.openings);
+  }
 }
 
 // A checkfile that cannot be read to its end is not tested at all: testing the part that was
@@ -115,123 +102,103 @@ TEST(CheckfileReaderFaults, AReadErrorHalfwayEndsTheLoadAndShortReadsChangeNothi
   FaultInjector faults;
   faults.ShortReads(path, 5);
   EXPECT_EQ(checkfile::LoadCheckfileLines(path), whole);
-  faults.FailReadingAfter(path, 4096, testing_support::kReadFault);
+  faults.FailReadingAfter(path, 4096, kReadFault);
   EXPECT_EQ(ErrorOf([&] { checkfile::LoadCheckfileLines(path); }), "Stream read error");
 }
 
 // a.txt stays, b.txt vanishes after the walk found it, c.txt shrinks after its size was taken,
 // d.txt grows then, e.txt fails to read halfway.
-struct RacingTree {
-  TempDir dir;
-  std::string e = PatternBytes(9000);
-  RacingTree() {
-    WriteFile(dir / "a.txt", "a");
-    WriteFile(dir / "b.txt", "b");
-    WriteFile(dir / "c.txt", std::string(6000, 'c'));
-    WriteFile(dir / "d.txt", "abc");
-    WriteFile(dir / "e.txt", e);
-  }
-  void Race(FaultInjector& faults) {
-    faults.BeforeOpening(dir / "b.txt", 1, [this] { fs::remove(dir / "b.txt"); });
-    faults.BeforeOpening(dir / "c.txt", 2, [this] { Truncate(dir / "c.txt", 10); });
-    faults.BeforeOpening(dir / "d.txt", 2, [this] { AppendTo(dir / "d.txt", "def"); });
-    faults.FailReadingAfter(dir / "e.txt", 4096, testing_support::kReadFault);
-  }
-};
+const std::string kE = PatternBytes(9000);
+const FileList kRacingTree = {{"a.txt", "a"},
+                              {"b.txt", "b"},
+                              {"c.txt", std::string(6000, 'c')},
+                              {"d.txt", "abc"},
+                              {"e.txt", kE}};
+
+void Race(Scene& s) {
+  const std::string b = s.dir / "b.txt", c = s.dir / "c.txt", d = s.dir / "d.txt";
+  s.faults.BeforeOpening(b, 1, [b] { fs::remove(b); });
+  s.faults.BeforeOpening(c, 2, [c] { Truncate(c, 10); });
+  s.faults.BeforeOpening(d, 2, [d] { AppendTo(d, "def"); });
+  s.faults.FailReadingAfter(s.dir / "e.txt", 4096, kReadFault);
+}
 
 TEST(GenerationFaults, FilesThatVanishShrinkGrowOrFailAreLoggedAndLeftOutOrDigestedAsFound) {
-  RacingTree tree;
-  FaultInjector faults;
-  tree.Race(faults);
-  RecordingWindow window;
-  window.selectedFolder = tree.dir.path().string();
-  checkfile::RunTask(window, checkfile::RunGeneration);
-
-  const std::string checkfilePath = tree.dir / "VRTLY-sums.MD5";
-  EXPECT_EQ(window.log,
-            (Lines{"File: a.txt", "File: b.txt", "Could not open file", "File: c.txt",
-                   "Could not read file", "File: d.txt", "File: e.txt", "Could not read file",
-                   "Operation complete.  Check file saved to " + checkfilePath}));
-  EXPECT_EQ(WithoutTimestamp(ReadFile(checkfilePath)),
-            std::string(kVersionHeaderLine) + kDigestA + "|a.txt\r\n" + kDigestAbc + "|d.txt\r\n");
-  const Lines trace = window.Trace();
-  const std::string root = tree.dir.path().string();
-  // After a, b and c the count is 1; after d and e it is 2.
-  EXPECT_EQ(
-      std::count(trace.begin(), trace.end(), "status: 1 files processed.\nWorking in " + root), 3);
-  EXPECT_EQ(
-      std::count(trace.begin(), trace.end(), "status: 2 files processed.\nWorking in " + root), 2);
+  ExpectWalk(
+      {"a racing tree",
+       kRacingTree,
+       {"File: a.txt", "File: b.txt", "Could not open file", "File: c.txt", "Could not read file",
+        "File: d.txt", "File: e.txt", "Could not read file"},
+       Entry(kDigestA, "a.txt") + Entry(kDigestAbc, "d.txt"),
+       Race,
+       [](Scene& s, RecordingWindow& window) {
+         const Lines trace = window.Trace();
+         const std::string root = s.dir.path().string();
+         // After a, b and c the count is 1; after d and e it is 2.
+         EXPECT_EQ(std::count(trace.begin(), trace.end(), "status: " + Progress(1, root)), 3);
+         EXPECT_EQ(std::count(trace.begin(), trace.end(), "status: " + Progress(2, root)), 2);
+       }});
 }
 
 TEST(VerificationFaults, FilesThatVanishShrinkGrowOrFailAreEachReportedAndCounted) {
-  RacingTree tree;
-  const std::string listing = std::string(kDigestA) + "|a.txt\r\n" + DigestOf("b") + "|b.txt\r\n" +
-                              DigestOf(std::string(6000, 'c')) + "|c.txt\r\n" + kDigestAbc +
-                              "|d.txt\r\n" + DigestOf(tree.e) + "|e.txt\r\n";
-  WriteFile(tree.dir / "c.MD5", listing);
-  FaultInjector faults;
-  tree.Race(faults);
-  RecordingWindow window;
-  window.dialogFileName = tree.dir / "c.MD5";
-  checkfile::RunTask(window, checkfile::RunVerification);
-
-  EXPECT_EQ(window.log,
-            (Lines{"Testing MD5 sums in " + (tree.dir / "c.MD5"), "OK: " + (tree.dir / "a.txt"),
-                   "ERROR: Could not open file (" + (tree.dir / "b.txt") + ")",
-                   "ERROR: Could not read file (" + (tree.dir / "c.txt") + ")",
-                   "OK: " + (tree.dir / "d.txt"),
-                   "ERROR: Could not read file (" + (tree.dir / "e.txt") + ")",
-                   "Operation complete.", "", "2 files tested.",
-                   "3 files could not be tested. Either they could not be opened or "
-                   "were not there."}));
+  FileList tree = kRacingTree;
+  tree.push_back({"c.MD5", Entry(kDigestA, "a.txt") + Entry(DigestOf("b"), "b.txt") +
+                               Entry(DigestOf(std::string(6000, 'c')), "c.txt") +
+                               Entry(kDigestAbc, "d.txt") + Entry(DigestOf(kE), "e.txt")});
+  ExpectCheck({"a racing tree",
+               tree,
+               {"OK: {a.txt}", "ERROR: Could not open file ({b.txt})",
+                "ERROR: Could not read file ({c.txt})", "OK: {d.txt}",
+                "ERROR: Could not read file ({e.txt})"},
+               {2, 3, 0},
+               Race});
 }
 
-TEST(GenerationFaults, AShortWriteOfTheCheckfileShowsTheErrorAndKeepsThePreviousOne) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "a");
-  const std::string path = dir / "VRTLY-sums.MD5";
-  WriteFile(path, "; the previous checkfile\r\n");
-  FaultInjector faults;
-  faults.LimitWriting(dir / checkfile::kTemporaryCheckfileName, 60);  // the entry does not fit
-  RecordingWindow window;
-  window.selectedFolder = dir.path().string();
-  checkfile::RunTask(window, checkfile::RunGeneration);
+// The walk went well but the checkfile cannot be written: the error box says why, after the
+// window has returned to idle, and the log and the previous checkfile stay as they were.
+TEST(GenerationFaults, ACheckfileThatCannotBeWrittenShowsTheErrorAndKeepsThePreviousOne) {
+  const std::string accessDenied = platform::SystemErrorText(kAccessDenied);
+  const struct {
+    const char* what;
+    std::function<void(Scene&)> arrange;
+    std::string error;  // paths in braces lie in the tree; "..." ends a text the system words
+  } cases[] = {
+      {"a short write: the entry does not fit",
+       [](Scene& s) { s.faults.LimitWriting(s.dir / checkfile::kTemporaryCheckfileName, 60); },
+       "Stream write error"},
+      {"the checkfile cannot be created",
+       [](Scene& s) { s.faults.FailCreating(s.dir / checkfile::kCheckfileName, kAccessDenied); },
+       "Cannot create file \"{VRTLY-sums.MD5}\". " + accessDenied},
+      {"another reader holds the previous checkfile",
+       [](Scene& s) {
+         s.held = platform::File::OpenForRead(s.dir / checkfile::kCheckfileName);
+         ASSERT_TRUE(s.held.IsOpen());
+       },
+       "Cannot create file \"{VRTLY-sums.MD5}\". ..."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scene scene;
+    WriteFiles(scene.dir, {{"a.txt", "a"}, {"VRTLY-sums.MD5", kPrevious}});
+    c.arrange(scene);
+    RecordingWindow window;
+    Generate(window, scene.dir.path().string());
+    scene.held.Close();
 
-  EXPECT_EQ(Tail(window.Trace(), 5),
-            (Lines{"status: Generating check file...", "status shown", "events", "state: idle",
-                   "error box: Stream write error"}));
-  EXPECT_EQ(window.log, Lines{"File: a.txt"});
-  EXPECT_EQ(window.status, "Generating check file...");
-  EXPECT_EQ(ReadFile(path), "; the previous checkfile\r\n");
-  EXPECT_FALSE(fs::exists(dir / checkfile::kTemporaryCheckfileName));
-}
-
-TEST(GenerationFaults, ACheckfileThatCannotBeCreatedLeavesThePreviousOneUntouched) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "a");
-  const std::string path = dir / "VRTLY-sums.MD5";
-  WriteFile(path, "; the previous checkfile\r\n");
-  RecordingWindow window;
-  window.selectedFolder = dir.path().string();
-  {
-    FaultInjector faults;
-    faults.FailCreating(path, testing_support::kAccessDenied);
-    checkfile::RunTask(window, checkfile::RunGeneration);
+    const Lines trace = window.Trace();
+    EXPECT_EQ(Tail(Lines(trace.begin(), trace.end() - 1), 4),
+              (Lines{"status: Generating check file...", "status shown", "events", "state: idle"}));
+    const std::string error = "error box: " + InDir(scene.dir, c.error);
+    if (error.ends_with("...")) {
+      EXPECT_EQ(trace.back().rfind(error.substr(0, error.size() - 3), 0), 0u) << trace.back();
+    } else {
+      EXPECT_EQ(trace.back(), error);
+    }
+    EXPECT_EQ(window.log, Lines{"File: a.txt"});
+    EXPECT_EQ(window.status, "Generating check file...");
+    EXPECT_EQ(ReadFile(scene.dir / checkfile::kCheckfileName), kPrevious);
+    EXPECT_FALSE(fs::exists(scene.dir / checkfile::kTemporaryCheckfileName));
   }
-  EXPECT_EQ(window.Trace().back(), "error box: Cannot create file \"" + path + "\". " +
-                                       platform::SystemErrorText(testing_support::kAccessDenied));
-  EXPECT_EQ(window.log, Lines{"File: a.txt"});
-  EXPECT_EQ(ReadFile(path), "; the previous checkfile\r\n");
-
-  // The same with the previous checkfile really in use: another reader holds it.
-  platform::File reader = platform::File::OpenForRead(path);
-  ASSERT_TRUE(reader.IsOpen());
-  window.ForgetCalls();
-  checkfile::RunTask(window, checkfile::RunGeneration);
-  EXPECT_EQ(window.Trace().back().rfind("error box: Cannot create file \"" + path + "\". ", 0), 0u)
-      << window.Trace().back();
-  reader.Close();
-  EXPECT_EQ(ReadFile(path), "; the previous checkfile\r\n");
 }
 
 TEST(VerificationFaults, ACheckfileThatFailsToReadHalfwayTestsNothingAndShowsTheError) {
@@ -243,7 +210,7 @@ TEST(VerificationFaults, ACheckfileThatFailsToReadHalfwayTestsNothingAndShowsThe
   const std::string path = dir / "c.MD5";
   WriteFile(path, text);
   FaultInjector faults;
-  faults.FailReadingAfter(path, 4096, testing_support::kReadFault);
+  faults.FailReadingAfter(path, 4096, kReadFault);
   RecordingWindow window;
   window.log = {"the previous task's log"};
   window.status = "the previous status";

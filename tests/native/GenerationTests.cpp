@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "checkfile/CheckfileFormat.h"
 #include "checkfile/Generation.h"
@@ -14,8 +13,8 @@
 #include "platform/Path.h"
 #include "tests/support/CheckfileSamples.h"
 #include "tests/support/RecordingWindow.h"
+#include "tests/support/TaskCases.h"
 #include "tests/support/TestFiles.h"
-#include "version/Version.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -24,59 +23,25 @@
 
 namespace {
 
+using namespace testing_support;  // the test support: files, samples, windows, faults
 namespace fs = std::filesystem;
 using platform::JoinPath;
-using testing_support::Generate;
-using testing_support::kDigestA;
-using testing_support::kDigestAbc;
-using testing_support::MakeSmallTree;
-using testing_support::ReadFile;
-using testing_support::RecordingWindow;
-using testing_support::SplitOffTimestamp;
-using testing_support::TempDir;
-using testing_support::WriteFile;
-using testing_support::Written;
-using Lines = std::vector<std::string>;
 using Op = RecordingWindow::Op;
 
 constexpr char kAborted[] = "log: OPERATION ABORTED BY USER.";
+constexpr char kPrevious[] = "; the old checkfile\r\n";
 
 const Lines kEnterGenerating = {"abort flag off", "state: generating"};
 const Lines kLeaveGenerating = {"state: idle"};
 
-std::string Progress(size_t filesProcessed, const std::string& folder) {
-  return std::to_string(filesProcessed) + " files processed.\nWorking in " + folder;
+// What follows every directory entry: the status line, then the event processing. Windows'
+// search returns "." and ".." first in every folder but a drive root; they are skipped, but
+// still followed by both.
+void AddProgress(Lines& trace, size_t filesProcessed, const std::string& folder,
+                 size_t entries = 1) {
+  for (size_t i = 0; i < entries; ++i)
+    Append(trace, {"status: " + Progress(filesProcessed, folder), "events"});
 }
-
-void Append(Lines& trace, const Lines& more) {
-  trace.insert(trace.end(), more.begin(), more.end());
-}
-
-// What follows every directory entry: the status line, then the event processing.
-void AddProgress(Lines& trace, size_t filesProcessed, const std::string& folder) {
-  Append(trace, {"status: " + Progress(filesProcessed, folder), "events"});
-}
-
-// Windows' search returns "." and ".." first in every folder but a drive root; they are
-// skipped, but still followed by the status line and the event processing.
-void AddDotEntries([[maybe_unused]] Lines& trace, [[maybe_unused]] size_t filesProcessed,
-                   [[maybe_unused]] const std::string& folder) {
-#ifdef _WIN32
-  AddProgress(trace, filesProcessed, folder);
-  AddProgress(trace, filesProcessed, folder);
-#endif
-}
-
-Lines Tail(const Lines& trace, size_t count) {
-  return Lines(trace.end() - static_cast<std::ptrdiff_t>(std::min(count, trace.size())),
-               trace.end());
-}
-
-#ifdef _WIN32
-constexpr size_t kDotEntries = 2;
-#else
-constexpr size_t kDotEntries = 0;
-#endif
 
 std::string Timestamp() {
   return checkfile::TimestampText(platform::CurrentLocalTime(), platform::UserDateTimeSettings());
@@ -94,18 +59,18 @@ TEST(Generation, LogsStatusAndControlsOfASmallTreeInExactOrder) {
 
   Lines expected = kEnterGenerating;
   Append(expected, {"selected folder: " + root, "clear log"});
-  AddDotEntries(expected, 0, root);
+  AddProgress(expected, 0, root, kDotEntries);
   expected.push_back("log: File: a.txt");
   AddProgress(expected, 1, root);
   expected.push_back("log: Folder: " + empty);
-  AddDotEntries(expected, 1, empty);
+  AddProgress(expected, 1, empty, kDotEntries);
   AddProgress(expected, 1, root);
   expected.push_back("log: Folder: " + sub);
-  AddDotEntries(expected, 1, sub);
+  AddProgress(expected, 1, sub, kDotEntries);
   expected.push_back("log: File: abc.txt");
   AddProgress(expected, 2, sub);
   expected.push_back("log: Folder: " + deeper);
-  AddDotEntries(expected, 2, deeper);
+  AddProgress(expected, 2, deeper, kDotEntries);
   expected.push_back("log: File: d.bin");
   AddProgress(expected, 3, deeper);
   AddProgress(expected, 3, sub);  // the count runs on over the whole walk
@@ -114,8 +79,7 @@ TEST(Generation, LogsStatusAndControlsOfASmallTreeInExactOrder) {
   AddProgress(expected, 4, root);
   Append(expected, {"status: ", "status: Generating check file...", "status shown", "events"});
   Append(expected, kLeaveGenerating);
-  Append(expected, {"status: " + window.banner, "log: Operation complete.  Check file saved to " +
-                                                    JoinPath(root, "VRTLY-sums.MD5")});
+  Append(expected, {"status: " + window.banner, "log: " + SavedTo(root)});
   EXPECT_EQ(window.Trace(), expected);
   EXPECT_EQ(window.selectedFolder, root);
   EXPECT_EQ(window.status, window.banner);
@@ -133,171 +97,156 @@ TEST(Generation, WritesTheCheckfileOfTheTreeByteForByte) {
   const std::string after = Timestamp();
 
   const Written written = SplitOffTimestamp(ReadFile(dir / "VRTLY-sums.MD5"));
-  EXPECT_EQ(written.rest, testing_support::SmallTreeCheckfileWithoutTimestamp());
+  EXPECT_EQ(written.rest, SmallTreeCheckfileWithoutTimestamp());
   EXPECT_TRUE(written.timestampLine == "; " + before || written.timestampLine == "; " + after)
       << written.timestampLine << " is not between " << before << " and " << after;
 }
 
-TEST(Generation, NeverSeesHiddenEntries) {
-  TempDir dir;
-  WriteFile(dir / "seen.txt", "a");
-  WriteFile(dir / ".hidden.txt", "h");
-  WriteFile(dir / ".hiddendir/inside.txt", "h");
-  RecordingWindow window;
-  Generate(window, dir.path().string());
-  EXPECT_EQ(window.log, (Lines{"File: seen.txt", "Operation complete.  Check file saved to " +
-                                                     (dir / "VRTLY-sums.MD5")}));
-  EXPECT_EQ(
-      SplitOffTimestamp(ReadFile(dir / "VRTLY-sums.MD5")).rest,
-      std::string("; MD5 sums generated by Veritally version " VRTLY_FILE_VERSION_TEXT "\r\n") +
-          kDigestA + "|seen.txt\r\n");
-}
+// "vrtly-sums.md5" beside the files, named in lower case: on Windows, whose file systems ignore
+// letter case, it is the checkfile itself, so listing it would put a digest in the checkfile
+// that its own writing makes stale, and every later check would fail. Where letter case counts
+// it is another file.
+constexpr char kLowerCaseCheckfile[] = "; an old checkfile, named in lower case\r\n";
 
-TEST(Generation, SkipsEveryVrtlySumsMd5ButHashesOtherLetterCases) {
-  TempDir dir;
-  WriteFile(dir / "VRTLY-sums.MD5", "; the old checkfile\r\n");
-  WriteFile(dir / "sub/VRTLY-sums.MD5", "; a checkfile of its own\r\n");
-  WriteFile(dir / "sub/a.txt", "a");
-  WriteFile(dir / "other/vrtly-sums.md5", "abc");
-  RecordingWindow window;
-  Generate(window, dir.path().string());
-
-  EXPECT_EQ(window.log,
-            (Lines{"Folder: " + (dir / "other"), "File: vrtly-sums.md5", "Folder: " + (dir / "sub"),
-                   "File: a.txt",
-                   "Operation complete.  Check file saved to " + (dir / "VRTLY-sums.MD5")}));
-  EXPECT_EQ(
-      SplitOffTimestamp(ReadFile(dir / "VRTLY-sums.MD5")).rest,
-      std::string("; MD5 sums generated by Veritally version " VRTLY_FILE_VERSION_TEXT "\r\n") +
-          kDigestAbc + "|other\\vrtly-sums.md5\r\n" + kDigestA + "|sub\\a.txt\r\n");
-  EXPECT_EQ(ReadFile(dir / "sub/VRTLY-sums.MD5"), "; a checkfile of its own\r\n");
-  // Skipped entries are entries all the same: each is followed by the status and the events
-  // (six entries in three folders, and once before writing).
-  EXPECT_EQ(window.Count(Op::ProcessPendingEvents), 6 + 3 * kDotEntries + 1);
-}
-
-// "vrtly-sums.md5" beside the files: on Windows, whose file systems ignore letter case, it is
-// the checkfile itself, so listing it would put a digest in the checkfile that its own writing
-// makes stale, and every later check would fail. Where letter case counts it is another file.
-TEST(Generation, TheSelectedFoldersCheckfileUnderAnotherLetterCase) {
-  TempDir dir;
-  WriteFile(dir / "vrtly-sums.md5", "; an old checkfile, named in lower case\r\n");
-  WriteFile(dir / "a.txt", "a");
-  RecordingWindow window;
-  Generate(window, dir.path().string());
-  const std::string saved = "Operation complete.  Check file saved to " + (dir / "VRTLY-sums.MD5");
+TEST(Generation, LeavesOutWhatItMustNotOrCannotListAndSaysWhy) {
+  const WalkCase cases[] = {
+      {"hidden entries are never seen",
+       {{"seen.txt", "a"}, {".hidden.txt", "h"}, {".hiddendir/inside.txt", "h"}},
+       {"File: seen.txt"},
+       Entry(kDigestA, "seen.txt")},
+      {"every VRTLY-sums.MD5 is skipped, other letter cases below the top are digested",
+       {{"VRTLY-sums.MD5", kPrevious},
+        {"sub/VRTLY-sums.MD5", "; a checkfile of its own\r\n"},
+        {"sub/a.txt", "a"},
+        {"other/vrtly-sums.md5", "abc"}},
+       {"Folder: {other}", "File: vrtly-sums.md5", "Folder: {sub}", "File: a.txt"},
+       Entry(kDigestAbc, "other\\vrtly-sums.md5") + Entry(kDigestA, "sub\\a.txt"),
+       {},
+       [](Scene& s, RecordingWindow& window) {
+         EXPECT_EQ(ReadFile(s.dir / "sub/VRTLY-sums.MD5"), "; a checkfile of its own\r\n");
+         // Skipped entries are entries all the same: each is followed by the status and the
+         // events (six entries in three folders, and once before writing).
+         EXPECT_EQ(window.Count(Op::ProcessPendingEvents), 6 + 3 * kDotEntries + 1);
+       }},
+      {"the selected folder's checkfile under another letter case",
+       {{"vrtly-sums.md5", kLowerCaseCheckfile}, {"a.txt", "a"}},
 #ifdef _WIN32
-  EXPECT_EQ(window.log, (Lines{"File: a.txt", saved}));
+       {"File: a.txt"},
+       Entry(kDigestA, "a.txt"),
 #else
-  EXPECT_EQ(window.log, (Lines{"File: a.txt", "File: vrtly-sums.md5", saved}));
+       {"File: a.txt", "File: vrtly-sums.md5"},
+       Entry(kDigestA, "a.txt") + Entry(DigestOf(kLowerCaseCheckfile), "vrtly-sums.md5"),
 #endif
-  Verify(window, dir / "VRTLY-sums.MD5");
-  EXPECT_EQ(window.log.back(), "EVERY FILE APPEARS OK!");
+       {},
+       [](Scene& s, RecordingWindow& window) {
+         Verify(window, s.dir / "VRTLY-sums.MD5");
+         EXPECT_EQ(window.log.back(), "EVERY FILE APPEARS OK!");
+       }},
+      {"a temporary that a crash left is neither listed nor left behind",
+       {{"a.txt", "a"}},
+       {"File: a.txt"},
+       Entry(kDigestA, "a.txt"),
+       [](Scene& s) {
+         platform::File leftover =
+             platform::File::CreateTemporary(s.dir / checkfile::kTemporaryCheckfileName);
+         uint32_t done = 0;
+         ASSERT_TRUE(leftover.IsOpen() && leftover.Write("; half a che", 12, done));
+       },
+       [](Scene& s, RecordingWindow&) {
+         EXPECT_FALSE(fs::exists(s.dir / checkfile::kTemporaryCheckfileName));
+       }},
+      {"a file that cannot be opened is logged and left out",
+       {{"a.txt", "a"}, {"held.txt", "held"}, {"z.txt", "abc"}},
+       {"File: a.txt", "File: held.txt", "Could not open file", "File: z.txt"},
+       Entry(kDigestA, "a.txt") + Entry(kDigestAbc, "z.txt"),
+       [](Scene& s) { s.Hold("held.txt"); },
+       [](Scene& s, RecordingWindow& window) {
+         const Lines trace = window.Trace();
+         // The count stays at 1 after held.txt.
+         EXPECT_EQ(std::count(trace.begin(), trace.end(),
+                              "status: " + Progress(1, s.dir.path().string())),
+                   2);
+       }},
+#ifndef _WIN32
+      {"a FIFO and a dangling link cannot be opened, a link loop is not followed",
+       {{"sub/a.txt", "a"}},
+       {"File: dangling", "Could not open file", "Folder: {sub}", "File: a.txt", "File: fifo",
+        "Could not open file", "Folder: {sub/loop}", checkfile::kLinkLoopText},
+       Entry(kDigestA, "sub\\a.txt"),
+       [](Scene& s) {
+         ASSERT_EQ(mkfifo((s.dir / "sub/fifo").c_str(), 0600), 0);
+         ASSERT_EQ(symlink(s.dir.path().c_str(), (s.dir / "sub/loop").c_str()), 0);
+         ASSERT_EQ(symlink((s.dir / "nowhere").c_str(), (s.dir / "dangling").c_str()), 0);
+       }},
+      {"names the checkfile cannot hold are reported and left out",
+       {{"a\\b.txt", "x"}, {"c\\d/inside.txt", "x"}, {"line\nbreak", "x"}, {"plain.txt", "a"}},
+       {"File: a\\b.txt", checkfile::kUnstorableNameText, "Folder: {c\\d}",
+        checkfile::kUnstorableNameText, "File: line\nbreak", checkfile::kUnstorableNameText,
+        "File: plain.txt"},
+       Entry(kDigestA, "plain.txt")},
+#endif
+  };
+  for (const WalkCase& c : cases)
+    ExpectWalk(c);
 }
 
-// A temporary that a crash left beside the checkfile is hidden from the walk and taken over by
-// the next write.
-TEST(Generation, ALeftoverTemporaryIsNeitherListedNorLeftBehind) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "a");
-  {
-    platform::File leftover =
-        platform::File::CreateTemporary(dir / checkfile::kTemporaryCheckfileName);
-    uint32_t done = 0;
-    ASSERT_TRUE(leftover.IsOpen() && leftover.Write("; half a che", 12, done));
+// A stop: the abort flag is raised at the status line shown, each level up to the selected
+// folder logs the stop, and nothing is written.
+struct Stop {
+  const char* what;
+  FileList files;
+  std::string stopAt;        // the status line at which the flag is raised
+  Lines log;                 // paths in braces lie in the tree
+  Lines traceBeforeLeaving;  // the trace's last lines before the window returns to idle
+};
+
+const Stop kStops[] = {
+    {"in the selected folder, with a previous checkfile",
+     {{"VRTLY-sums.MD5", kPrevious}, {"a.txt", "a"}, {"b.txt", "b"}},
+     Progress(1, "{}"),
+     {"File: a.txt", "OPERATION ABORTED BY USER."},
+     {"status: " + Progress(1, "{}"), "events", kAborted, "status: "}},
+    // Each level above shows its own folder with the emptied list before it stops.
+    {"two folders down",
+     {{"s1/s2/f.txt", "f"}, {"s1/s2/g.txt", "g"}, {"s1/t.txt", "t"}, {"z.txt", "z"}},
+     Progress(1, "{s1/s2}"),
+     {"Folder: {s1}", "Folder: {s1/s2}", "File: f.txt", "OPERATION ABORTED BY USER.",
+      "OPERATION ABORTED BY USER.", "OPERATION ABORTED BY USER."},
+     {"status: " + Progress(1, "{s1/s2}"), "events", kAborted, "status: " + Progress(0, "{s1}"),
+      "events", kAborted, "status: " + Progress(0, "{}"), "events", kAborted, "status: "}},
+};
+
+TEST(Generation, AStopUnwindsWithOneStopLinePerLevelAndWritesNothing) {
+  for (const Stop& c : kStops) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    WriteFiles(dir, c.files);
+    const std::string checkfile = dir / checkfile::kCheckfileName;
+    const bool hadCheckfile = fs::exists(checkfile);
+    const std::string stopAt = InDir(dir, c.stopAt);
+    RecordingWindow window;
+    window.onEvents = [&] {
+      if (window.status == stopAt) window.abortRequested = true;
+    };
+    Generate(window, dir.path().string());
+
+    EXPECT_EQ(window.log, InDir(dir, c.log));
+    Lines expectedTail = InDir(dir, c.traceBeforeLeaving);
+    Append(expectedTail, kLeaveGenerating);
+    EXPECT_EQ(Tail(window.Trace(), expectedTail.size()), expectedTail);
+    EXPECT_EQ(window.status, "");
+    EXPECT_EQ(window.Count(Op::ShowMessageBox), 0u);
+    if (hadCheckfile) {
+      EXPECT_EQ(ReadFile(checkfile), kPrevious);
+    } else {
+      EXPECT_FALSE(platform::File::OpenForRead(checkfile).IsOpen());
+    }
   }
-  RecordingWindow window;
-  Generate(window, dir.path().string());
-  EXPECT_EQ(window.log, (Lines{"File: a.txt", "Operation complete.  Check file saved to " +
-                                                  (dir / "VRTLY-sums.MD5")}));
-  EXPECT_FALSE(fs::exists(dir / checkfile::kTemporaryCheckfileName));
-}
-
-TEST(Generation, LogsAFileThatCannotBeOpenedAndLeavesItOut) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "a");
-  WriteFile(dir / "held.txt", "held");
-  WriteFile(dir / "z.txt", "abc");
-  platform::File holder = platform::File::CreateForWrite(dir / "held.txt");
-  ASSERT_TRUE(holder.IsOpen());
-  RecordingWindow window;
-  Generate(window, dir.path().string());
-  holder.Close();
-
-  EXPECT_EQ(window.log,
-            (Lines{"File: a.txt", "File: held.txt", "Could not open file", "File: z.txt",
-                   "Operation complete.  Check file saved to " + (dir / "VRTLY-sums.MD5")}));
-  const Lines trace = window.Trace();
-  const std::string root = dir.path().string();
-  // The count stays at 1 after held.txt.
-  EXPECT_EQ(std::count(trace.begin(), trace.end(), "status: " + Progress(1, root)), 2);
-  EXPECT_EQ(
-      SplitOffTimestamp(ReadFile(dir / "VRTLY-sums.MD5")).rest,
-      std::string("; MD5 sums generated by Veritally version " VRTLY_FILE_VERSION_TEXT "\r\n") +
-          kDigestA + "|a.txt\r\n" + kDigestAbc + "|z.txt\r\n");
-}
-
-TEST(Generation, StoppedInTheSelectedFolderLogsTheStopOnce) {
-  TempDir dir;
-  WriteFile(dir / "VRTLY-sums.MD5", "; the old checkfile\r\n");
-  WriteFile(dir / "a.txt", "a");
-  WriteFile(dir / "b.txt", "b");
-  const std::string root = dir.path().string();
-  RecordingWindow window;
-  window.onEvents = [&] {
-    if (window.status == Progress(1, root)) window.abortRequested = true;
-  };
-  Generate(window, root);
-
-  EXPECT_EQ(window.log, (Lines{"File: a.txt", "OPERATION ABORTED BY USER."}));
-  Lines expectedTail = {"status: " + Progress(1, root), "events", kAborted, "status: "};
-  Append(expectedTail, kLeaveGenerating);
-  EXPECT_EQ(Tail(window.Trace(), expectedTail.size()), expectedTail);
-  EXPECT_EQ(window.status, "");
-  EXPECT_EQ(window.Count(Op::ShowMessageBox), 0u);
-  EXPECT_EQ(ReadFile(dir / "VRTLY-sums.MD5"), "; the old checkfile\r\n");
-}
-
-TEST(Generation, StoppedTwoFoldersDownUnwindsWithThreeStopLines) {
-  TempDir dir;
-  WriteFile(dir / "s1/s2/f.txt", "f");
-  WriteFile(dir / "s1/s2/g.txt", "g");
-  WriteFile(dir / "s1/t.txt", "t");
-  WriteFile(dir / "z.txt", "z");
-  const std::string root = dir.path().string();
-  const std::string s1 = JoinPath(root, "s1");
-  const std::string s2 = JoinPath(s1, "s2");
-  RecordingWindow window;
-  window.onEvents = [&] {
-    if (window.status == Progress(1, s2)) window.abortRequested = true;
-  };
-  Generate(window, root);
-
-  EXPECT_EQ(window.log,
-            (Lines{"Folder: " + s1, "Folder: " + s2, "File: f.txt", "OPERATION ABORTED BY USER.",
-                   "OPERATION ABORTED BY USER.", "OPERATION ABORTED BY USER."}));
-  // Each level above shows its own folder with the emptied list before it stops.
-  Lines expectedTail = {"status: " + Progress(1, s2),
-                        "events",
-                        kAborted,
-                        "status: " + Progress(0, s1),
-                        "events",
-                        kAborted,
-                        "status: " + Progress(0, root),
-                        "events",
-                        kAborted,
-                        "status: "};
-  Append(expectedTail, kLeaveGenerating);
-  EXPECT_EQ(Tail(window.Trace(), expectedTail.size()), expectedTail);
-  EXPECT_EQ(window.Count(Op::ShowMessageBox), 0u);
-  EXPECT_FALSE(platform::File::OpenForRead(dir / "VRTLY-sums.MD5").IsOpen());
 }
 
 TEST(Generation, FindsNoFilesToWorkWith) {
   TempDir dir;
-  WriteFile(dir / "hidden/.only", "h");
-  fs::create_directories(dir.path() / "empties/one");
-  fs::create_directories(dir.path() / "empties/two");
+  WriteFiles(dir, {{"hidden/.only", "h"}, {"empties/one/", ""}, {"empties/two/", ""}});
   struct Case {
     std::string folder;
     Lines log;
@@ -350,7 +299,7 @@ TEST(Generation, RemovesOneTrailingSeparatorAndASecondRunWritesTheSame) {
 TEST(Generation, AFailedSaveShowsTheErrorBoxAndReturnsToIdle) {
   TempDir dir;
   WriteFile(dir / "a.txt", "a");
-  WriteFile(dir / "VRTLY-sums.MD5/in the way", "x");  // a folder where the checkfile goes
+  WriteFile(dir / "VRTLY-sums.MD5/in the way", "x");  // a folder in its place
   RecordingWindow window;
   Generate(window, dir.path().string());
 
@@ -365,45 +314,5 @@ TEST(Generation, AFailedSaveShowsTheErrorBoxAndReturnsToIdle) {
   EXPECT_EQ(window.status, "Generating check file...");
   EXPECT_EQ(window.state, checkfile::TaskState::Idle);
 }
-
-#ifndef _WIN32
-
-TEST(Generation, ReportsFifosAndDoesNotFollowALinkLoop) {
-  TempDir dir;
-  WriteFile(dir / "sub/a.txt", "a");
-  ASSERT_EQ(mkfifo((dir / "sub/fifo").c_str(), 0600), 0);
-  ASSERT_EQ(symlink(dir.path().c_str(), (dir / "sub/loop").c_str()), 0);
-  ASSERT_EQ(symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
-  RecordingWindow window;
-  Generate(window, dir.path().string());
-
-  EXPECT_EQ(window.log,
-            (Lines{"File: dangling", "Could not open file", "Folder: " + (dir / "sub"),
-                   "File: a.txt", "File: fifo", "Could not open file",
-                   "Folder: " + (dir / "sub/loop"), checkfile::kLinkLoopText,
-                   "Operation complete.  Check file saved to " + (dir / "VRTLY-sums.MD5")}));
-}
-
-TEST(Generation, ReportsNamesTheCheckfileCannotHoldAndLeavesThemOut) {
-  TempDir dir;
-  WriteFile(dir / "a\\b.txt", "x");
-  WriteFile(dir / "c\\d/inside.txt", "x");
-  WriteFile(dir / "line\nbreak", "x");
-  WriteFile(dir / "plain.txt", "a");
-  RecordingWindow window;
-  Generate(window, dir.path().string());
-
-  EXPECT_EQ(window.log,
-            (Lines{"File: a\\b.txt", checkfile::kUnstorableNameText, "Folder: " + (dir / "c\\d"),
-                   checkfile::kUnstorableNameText, "File: line\nbreak",
-                   checkfile::kUnstorableNameText, "File: plain.txt",
-                   "Operation complete.  Check file saved to " + (dir / "VRTLY-sums.MD5")}));
-  EXPECT_EQ(
-      SplitOffTimestamp(ReadFile(dir / "VRTLY-sums.MD5")).rest,
-      std::string("; MD5 sums generated by Veritally version " VRTLY_FILE_VERSION_TEXT "\r\n") +
-          kDigestA + "|plain.txt\r\n");
-}
-
-#endif
 
 }  // namespace

@@ -6,24 +6,14 @@
 
 #include "digest/CryptoAPI.h"
 #include "platform/File.h"
+#include "tests/support/CheckfileSamples.h"
 #include "tests/support/TestFiles.h"
 
 using namespace digest;  // the library under test
 
 namespace {
 
-using testing_support::PatternBytes;
-using testing_support::TempDir;
-using testing_support::WriteFile;
-
-std::string DigestOf(uint32_t type, const std::string& bytes) {
-  HashContext context;
-  HashInit(&context, type);
-  HashUpdate(&context, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  std::string text;
-  HashFinal(&context, text);
-  return text;
-}
+using namespace testing_support;  // the test support: files, samples, windows, faults
 
 TEST(HashFile, DigestsSmallFilesWithEveryType) {
   TempDir dir;
@@ -34,7 +24,7 @@ TEST(HashFile, DigestsSmallFilesWithEveryType) {
     std::string abc, empty;
   };
   const Case cases[] = {
-      {HASH_MD5, "900150983cd24fb0d6963f7d28e17f72", "d41d8cd98f00b204e9800998ecf8427e"},
+      {HASH_MD5, kDigestAbc, kDigestEmpty},
       {HASH_MD4, "a448017aaf21d8525fc10ae87aa6729d", "31d6cfe0d16ae931b73c59d7e0c089c0"},
       {HASH_MD2, "da853b0d3f88d99b30283a69e6ded6bb", "8350e5a3e24c153df2275c9f80692773"},
       {HASH_ADLER32, "024d0127", "00000001"},
@@ -58,7 +48,7 @@ TEST(HashFile, DigestsFilesAroundTheReadSizeWhole) {
     for (uint32_t type : {HASH_MD5, HASH_MD4, HASH_MD2, HASH_ADLER32}) {
       std::string text;
       ASSERT_EQ(HashFile(type, path, text), HASH_OK);
-      EXPECT_EQ(text, DigestOf(type, bytes)) << size << " bytes, type " << type;
+      EXPECT_EQ(text, DigestOf(bytes, type)) << size << " bytes, type " << type;
     }
   }
 }
@@ -87,7 +77,7 @@ TEST(HashFile, CannotDigestAFileThatIsOpenForWriting) {
     EXPECT_EQ(FileSizeByName(path), -1);
   }
   EXPECT_EQ(HashFile(HASH_MD5, path, text), HASH_OK);  // the writer has gone
-  EXPECT_EQ(text, "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(text, kDigestEmpty);
   EXPECT_EQ(FileSizeByName(path), 0);
 }
 
@@ -99,7 +89,7 @@ TEST(HashFile, DigestsAFileThatOthersAreReading) {
   ASSERT_TRUE(reader.IsOpen());
   std::string text;
   EXPECT_EQ(HashFile(HASH_MD5, path, text), HASH_OK);
-  EXPECT_EQ(text, "900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(text, kDigestAbc);
   EXPECT_EQ(FileSizeByName(path), 3);
   // While it is being read, a writer is kept out.
   EXPECT_FALSE(platform::File::CreateForWrite(path).IsOpen());
@@ -127,7 +117,7 @@ TEST(HashFileRange, FeedsExactlyTheBytesOfTheRange) {
     EXPECT_TRUE(HashFileRange(&context, path, start, end));
     std::string text;
     ASSERT_EQ(HashFinal(&context, text), HASH_OK);
-    EXPECT_EQ(text, DigestOf(HASH_MD5, bytes.substr(start, end - start))) << start << "-" << end;
+    EXPECT_EQ(text, DigestOf(bytes.substr(start, end - start))) << start << "-" << end;
   }
 
   HashContext context;

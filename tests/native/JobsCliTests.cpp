@@ -25,24 +25,10 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::kSlowTreeLargeFiles;
-using testing_support::kSlowTreeSmallFiles;
-using testing_support::Numbered;
-using testing_support::PatternBytes;
-using testing_support::ProgramRun;
-using testing_support::ReadFile;
-using testing_support::TempDir;
-using testing_support::Vrtly;
-using testing_support::WithoutTimestamp;
-using testing_support::WriteFile;
-using Lines = std::vector<std::string>;
+using namespace testing_support;  // the test support: files, samples, windows, faults
 
 constexpr int kInterrupted = 130;
 constexpr char kAborted[] = "OPERATION ABORTED BY USER.";
-
-std::string Saved(const std::string& checkfile) {
-  return "Operation complete.  Check file saved to " + checkfile;
-}
 
 // 2,000 files of many sizes in 25 folders, every 40th of 300 KB, with failures mixed in: a file
 // held open for writing by this process, and on POSIX a broken link, a FIFO and a name a
@@ -159,7 +145,7 @@ void ExpectAbortedShape(const Lines& out, const Lines& unstopped, size_t aborted
 
 TEST(VrtlyJobs, CtrlCDuringARunOfFourJobsStopsWithTheSequentialShapeOfTheLog) {
   TempDir dir;
-  testing_support::MakeSlowTree(dir);
+  MakeSlowTree(dir);
   const std::string root = dir.path().string();
   const std::string a = dir / "a";
   const std::string b = dir / "b";
@@ -170,8 +156,8 @@ TEST(VrtlyJobs, CtrlCDuringARunOfFourJobsStopsWithTheSequentialShapeOfTheLog) {
   made.push_back("Folder: " + b);
   for (int n = 0; n < kSlowTreeLargeFiles; ++n)
     made.push_back("File: " + Numbered("large-", n));
-  made.push_back(Saved(platform::JoinPath(root, checkfile::kCheckfileName)));
-  const ProgramRun make = testing_support::VrtlyInterrupted({"make", "-j", "4", root});
+  made.push_back(SavedTo(root));
+  const ProgramRun make = VrtlyInterrupted({"make", "-j", "4", root});
   EXPECT_EQ(make.exitCode, kInterrupted);
   // Stopped inside a or b, one folder below the selected one: the line once a level.
   ExpectAbortedShape(make.out, made, 2);
@@ -197,7 +183,7 @@ TEST(VrtlyJobs, CtrlCDuringARunOfFourJobsStopsWithTheSequentialShapeOfTheLog) {
                       " Calculated: " + zeros);
   }
   WriteFile(listed, listing);
-  const ProgramRun check = testing_support::VrtlyInterrupted({"check", "-j", "4", listed});
+  const ProgramRun check = VrtlyInterrupted({"check", "-j", "4", listed});
   EXPECT_EQ(check.exitCode, kInterrupted);
   ExpectAbortedShape(check.out, checked, 1);  // and no summary
   EXPECT_EQ(check.err, Lines{});
@@ -232,7 +218,7 @@ TEST(VrtlyJobs, VerboseNamesTheJobsAskedForOnStandardErrorOnly) {
 #ifndef _WIN32
 // The first line a shell command prints, trimmed; empty when it fails.
 std::string Ask(const std::string& command, const std::string& argument) {
-  const ProgramRun run = testing_support::RunProgram("/bin/sh", {"-c", command, argument});
+  const ProgramRun run = RunProgram("/bin/sh", {"-c", command, argument});
   if (run.exitCode != 0 || run.out.empty()) return std::string();
   std::string line = run.out[0];
   line.erase(0, line.find_first_not_of(' '));

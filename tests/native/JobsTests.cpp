@@ -31,16 +31,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using namespace testing_support;  // the test support: files, samples, windows, faults
 using checkfile::DigestSource;
 using checkfile::ParallelDigests;
-using testing_support::FaultInjector;
-using testing_support::PatternBytes;
-using testing_support::ReadFile;
-using testing_support::RecordingWindow;
-using testing_support::TempDir;
-using testing_support::WithoutTimestamp;
-using testing_support::WriteFile;
-using Lines = std::vector<std::string>;
 
 // One job is the sequential source; more, the parallel one.
 std::unique_ptr<DigestSource> SourceFor(unsigned jobs, std::function<bool()> stop = nullptr) {
@@ -139,9 +132,9 @@ struct MixedTree {
       EXPECT_TRUE(platform::SetModificationTime(
           checkfile, platform::FileTime{platform::CurrentFileTime().Ticks + hour}));
     }
-    faults.FailOpening(gone, testing_support::kFileNotFound);
+    faults.FailOpening(gone, kFileNotFound);
     faults.BeforeOpening(shrinking, 2, [this] { fs::resize_file(shrinking, 10); });
-    faults.FailReadingAfter(failing, 4096, testing_support::kReadFault);
+    faults.FailReadingAfter(failing, 4096, kReadFault);
   }
 
   // Far ahead of the task and of any window: the last folder's files vanish and a folder of new

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "checkfile/Tasks.h"
 #include "platform/File.h"
@@ -12,50 +11,18 @@
 #include "platform/SystemError.h"
 #include "tests/support/CheckfileSamples.h"
 #include "tests/support/RecordingWindow.h"
+#include "tests/support/TaskCases.h"
 #include "tests/support/TestFiles.h"
-#include "version/Version.h"
 
 namespace {
 
+using namespace testing_support;  // the test support: files, samples, windows, faults
 namespace fs = std::filesystem;
 using platform::JoinPath;
-using testing_support::Generate;
-using testing_support::kCouldNotBeTested;
-using testing_support::kDigestA;
-using testing_support::kDigestAbc;
-using testing_support::RecordingWindow;
-using testing_support::TempDir;
-using testing_support::Verify;
-using testing_support::WriteFile;
-using Lines = std::vector<std::string>;
 using Op = RecordingWindow::Op;
-
-// ERROR_FILE_NOT_FOUND on Windows, ENOENT on POSIX.
-constexpr uint32_t kFileNotFound = 2;
-constexpr char kDidNotMatch[] =
-    " files MD5 sums did not match! Either these files were damaged or they were modified.";
 
 const Lines kEnterVerifying = {"abort flag off", "state: verifying"};
 const Lines kLeaveVerifying = {"state: idle"};
-
-void Append(Lines& lines, const Lines& more) {
-  lines.insert(lines.end(), more.begin(), more.end());
-}
-
-std::string Entry(const std::string& digest, const std::string& storedPath) {
-  return digest + "|" + storedPath + "\r\n";
-}
-
-// The log that follows "Testing MD5 sums in ..." after a complete run.
-Lines Summary(size_t tested, size_t notTested, size_t mismatched) {
-  Lines lines = {"Operation complete.", ""};
-  lines.push_back(tested == 0 ? "No files were tested."
-                              : std::to_string(tested) + " files tested.");
-  if (notTested > 0) lines.push_back(std::to_string(notTested) + kCouldNotBeTested);
-  if (mismatched > 0) lines.push_back(std::to_string(mismatched) + kDidNotMatch);
-  if (tested > 0 && notTested == 0 && mismatched == 0) lines.push_back("EVERY FILE APPEARS OK!");
-  return lines;
-}
 
 TEST(Verification, AFreshCheckfileTestsEveryFileOk) {
   TempDir dir;
@@ -82,76 +49,76 @@ TEST(Verification, AFreshCheckfileTestsEveryFileOk) {
   EXPECT_EQ(window.Trace(), expected);
 }
 
-TEST(Verification, ReportsMissingChangedTwiceListedAndUppercaseEntries) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "a");
-  WriteFile(dir / "changed.txt", "not abc any more");
-  WriteFile(dir / "sums.MD5", "; made by hand\r\n" + Entry(kDigestA, "a.txt") +
-                                  Entry(kDigestAbc, "missing.txt") +
-                                  Entry(kDigestAbc, "changed.txt") + Entry(kDigestA, "a.txt") +
-                                  Entry("0CC175B9C0F1B6A831C399E269772661", "a.txt"));
-  RecordingWindow window;
-  Verify(window, dir / "sums.MD5");
-
-  const std::string a = dir / "a.txt";
-  const std::string missing = dir / "missing.txt";
-  const std::string changed = dir / "changed.txt";
-  Lines expected = {"Testing MD5 sums in " + (dir / "sums.MD5"),
-                    "OK: " + a,
-                    "ERROR: Could not open file (" + missing + ")",
-                    "ERROR: MD5 sum does not match for " + changed + ". Expected: " + kDigestAbc +
-                        " Calculated: 2b1ad442d139b7ec379ddfe8d5326ca2",
-                    "OK: " + a,
-                    "ERROR: MD5 sum does not match for " + a +
-                        ". Expected: 0CC175B9C0F1B6A831C399E269772661 Calculated: " + kDigestA};
-  Append(expected, Summary(4, 1, 2));
-  EXPECT_EQ(window.log, expected);
+TEST(Verification, LogsOneResultPerEntryLineAndTheSummaryOfTheCounts) {
+  const std::string digest = kDigestA;
+  const CheckCase cases[] = {
+      {"missing, changed, twice listed and upper-case entries",
+       {{"a.txt", "a"},
+        {"changed.txt", "not abc any more"},
+        {"c.MD5", "; made by hand\r\n" + Entry(kDigestA, "a.txt") +
+                      Entry(kDigestAbc, "missing.txt") + Entry(kDigestAbc, "changed.txt") +
+                      Entry(kDigestA, "a.txt") +
+                      Entry("0CC175B9C0F1B6A831C399E269772661", "a.txt")}},
+       {"OK: {a.txt}", "ERROR: Could not open file ({missing.txt})",
+        "ERROR: MD5 sum does not match for {changed.txt}. Expected: " + std::string(kDigestAbc) +
+            " Calculated: 2b1ad442d139b7ec379ddfe8d5326ca2",
+        "OK: {a.txt}",
+        "ERROR: MD5 sum does not match for {a.txt}. Expected: 0CC175B9C0F1B6A831C399E269772661 "
+        "Calculated: " +
+            digest},
+       {4, 1, 2}},
+      {"one matching file still reads \"1 files tested.\"",
+       {{"a.txt", "a"}, {"c.MD5", Entry(kDigestA, "a.txt")}},
+       {"OK: {a.txt}"},
+       {1, 0, 0}},
+      {"header and comment lines alone test nothing",
+       {{"c.MD5", kVersionHeaderLine + std::string("; now\r\n;") + Entry(kDigestA, "a.txt")}},
+       {},
+       {0, 0, 0}},
+      // The bytes a checkfile holds on either backend: "\" between components.
+      {"backslash-separated paths are read on every backend",
+       {{"sub/deeper/abc.txt", "abc"},
+        {"c.MD5", "; 1.0\r\n; 06.12.2026\r\n" + Entry(kDigestAbc, "sub\\deeper\\abc.txt")}},
+       {"OK: {sub/deeper/abc.txt}"},
+       {1, 0, 0}},
+      {"empty, short, commented and unbarred lines are skipped",
+       {{"a.txt", "a"},
+        {"c.MD5", "; header\r\n\r\n" + Entry(kDigestA, "a.txt") + digest + "|\r\n" +
+                      digest.substr(0, 20) + "|a.txt\r\n;" + digest + "|a.txt\r\n" + "short\n\r" +
+                      Entry(kDigestA, "a.txt") + "\r\n"}},
+       {"OK: {a.txt}", "OK: {a.txt}"},
+       {2, 0, 0}},
+  };
+  for (const CheckCase& c : cases)
+    ExpectCheck(c);
 }
 
 TEST(Verification, SummarisesEveryCombinationOfTheThreeCounters) {
   for (size_t ok = 0; ok <= 1; ++ok) {
     for (size_t missing = 0; missing <= 1; ++missing) {
       for (size_t changed = 0; changed <= 1; ++changed) {
-        TempDir dir;
-        WriteFile(dir / "a.txt", "a");
-        std::string text = "; header\r\n";
-        if (ok > 0) text += Entry(kDigestA, "a.txt");
-        if (missing > 0) text += Entry(kDigestA, "gone.txt");
-        if (changed > 0) text += Entry(kDigestAbc, "a.txt");
-        WriteFile(dir / "c.MD5", text);
-        RecordingWindow window;
-        Verify(window, dir / "c.MD5");
-        const Lines summary = Summary(ok + changed, missing, changed);
-        ASSERT_GE(window.log.size(), summary.size());
-        EXPECT_EQ(
-            Lines(window.log.end() - static_cast<std::ptrdiff_t>(summary.size()), window.log.end()),
-            summary)
-            << ok << " ok, " << missing << " missing, " << changed << " changed";
+        CheckCase c = {
+            "", {{"a.txt", "a"}, {"c.MD5", "; header\r\n"}}, {}, {ok + changed, missing, changed}};
+        if (ok > 0) {
+          c.files[1].second += Entry(kDigestA, "a.txt");
+          c.results.push_back("OK: {a.txt}");
+        }
+        if (missing > 0) {
+          c.files[1].second += Entry(kDigestA, "gone.txt");
+          c.results.push_back("ERROR: Could not open file ({gone.txt})");
+        }
+        if (changed > 0) {
+          c.files[1].second += Entry(kDigestAbc, "a.txt");
+          c.results.push_back("ERROR: MD5 sum does not match for {a.txt}. Expected: " +
+                              std::string(kDigestAbc) + " Calculated: " + kDigestA);
+        }
+        const std::string what = std::to_string(ok) + " ok, " + std::to_string(missing) +
+                                 " missing, " + std::to_string(changed) + " changed";
+        c.what = what.c_str();
+        ExpectCheck(c);
       }
     }
   }
-}
-
-TEST(Verification, OneMatchingFileStillReadsFilesTested) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "a");
-  WriteFile(dir / "c.MD5", Entry(kDigestA, "a.txt"));
-  RecordingWindow window;
-  Verify(window, dir / "c.MD5");
-  EXPECT_EQ(window.log[window.log.size() - 2], "1 files tested.");
-}
-
-TEST(Verification, HeaderAndCommentLinesAloneTestNothing) {
-  TempDir dir;
-  WriteFile(dir / "c.MD5", "; MD5 sums generated by Veritally version " VRTLY_FILE_VERSION_TEXT
-                           "\r\n; now\r\n;" +
-                               std::string(kDigestA) + "|a.txt\r\n");
-  RecordingWindow window;
-  Verify(window, dir / "c.MD5");
-  Lines expected = {"Testing MD5 sums in " + (dir / "c.MD5")};
-  Append(expected, Summary(0, 0, 0));
-  EXPECT_EQ(window.log, expected);
-  EXPECT_EQ(window.status, window.banner);
 }
 
 TEST(Verification, ACheckfileMovedWithItsFilesTestsTheSame) {
@@ -170,16 +137,6 @@ TEST(Verification, ACheckfileMovedWithItsFilesTestsTheSame) {
   EXPECT_EQ(window.log, expected);
 }
 
-// The bytes a checkfile holds on either backend: "\" between components.
-TEST(Verification, ReadsBackslashSeparatedPathsOnEveryBackend) {
-  TempDir dir;
-  WriteFile(dir / "sub/deeper/abc.txt", "abc");
-  WriteFile(dir / "c.MD5", "; 1.0\r\n; 06.12.2026\r\n" + Entry(kDigestAbc, "sub\\deeper\\abc.txt"));
-  RecordingWindow window;
-  Verify(window, dir / "c.MD5");
-  EXPECT_EQ(window.log[1], "OK: " + (dir / "sub/deeper/abc.txt"));
-}
-
 TEST(Verification, StoppingLogsOnceAndEndsWithTheBannerWithoutSummary) {
   TempDir dir;
   WriteFile(dir / "a.txt", "a");
@@ -194,25 +151,7 @@ TEST(Verification, StoppingLogsOnceAndEndsWithTheBannerWithoutSummary) {
   Lines expectedTail = {"status: Files tested: 1; Testing: " + a, "events",
                         "log: OPERATION ABORTED BY USER.", "status: " + window.banner};
   Append(expectedTail, kLeaveVerifying);
-  const Lines trace = window.Trace();
-  ASSERT_GE(trace.size(), expectedTail.size());
-  EXPECT_EQ(Lines(trace.end() - static_cast<std::ptrdiff_t>(expectedTail.size()), trace.end()),
-            expectedTail);
-}
-
-TEST(Verification, SkippedLinesCauseNoStatusNoEventsAndNoAbortTest) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "a");
-  const std::string digest = kDigestA;
-  WriteFile(dir / "c.MD5", "; header\r\n\r\n" + Entry(kDigestA, "a.txt") + digest + "|\r\n" +
-                               digest.substr(0, 20) + "|a.txt\r\n;" + digest + "|a.txt\r\n" +
-                               "short\n\r" + Entry(kDigestA, "a.txt") + "\r\n");
-  RecordingWindow window;
-  Verify(window, dir / "c.MD5");
-  EXPECT_EQ(window.Count(Op::SetStatus), 2u + 1u);         // two entries, then the banner
-  EXPECT_EQ(window.Count(Op::ProcessPendingEvents), 2u);   // once per entry
-  EXPECT_EQ(window.Count(Op::IsAbortRequested), 2u + 1u);  // per entry, and before the summary
-  EXPECT_EQ(window.log.size(), 1u + 2u + Summary(2, 0, 0).size());
+  EXPECT_EQ(Tail(window.Trace(), expectedTail.size()), expectedTail);
 }
 
 TEST(Verification, ACancelledDialogChangesNothing) {

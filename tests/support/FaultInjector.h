@@ -24,7 +24,6 @@ inline constexpr size_t kDotEntries = 2;
 inline constexpr size_t kDotEntries = 0;
 #endif
 
-inline constexpr uint32_t kFileNotFound = 2;  // ERROR_FILE_NOT_FOUND, ENOENT
 #ifdef _WIN32
 inline constexpr uint32_t kAccessDenied = 5;  // ERROR_ACCESS_DENIED
 inline constexpr uint32_t kReadFault = 30;    // ERROR_READ_FAULT

@@ -46,6 +46,36 @@ std::string ReadFile(const std::string& path) {
   return bytes.str();
 }
 
+void WriteFiles(const TempDir& dir, const FileList& files) {
+  for (const auto& [name, bytes] : files) {
+    if (name.ends_with('/')) {
+      fs::create_directories(dir.path() / name);
+    } else {
+      WriteFile(dir / name, bytes);
+    }
+  }
+}
+
+std::string InDir(const TempDir& dir, const std::string& text) {
+  std::string expanded;
+  size_t pos = 0;
+  for (size_t open; (open = text.find('{', pos)) != std::string::npos;) {
+    const size_t close = text.find('}', open);
+    if (close == std::string::npos) break;
+    const std::string name = text.substr(open + 1, close - open - 1);
+    expanded += text.substr(pos, open - pos) + (name.empty() ? dir.path().string() : dir / name);
+    pos = close + 1;
+  }
+  return expanded + text.substr(pos);
+}
+
+std::vector<std::string> InDir(const TempDir& dir, const std::vector<std::string>& lines) {
+  std::vector<std::string> expanded;
+  for (const std::string& line : lines)
+    expanded.push_back(InDir(dir, line));
+  return expanded;
+}
+
 std::string PatternBytes(size_t count) {
   std::string bytes(count, '\0');
   uint32_t x = 2463534242u;  // xorshift32

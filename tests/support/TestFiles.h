@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace testing_support {
 
@@ -25,6 +27,16 @@ class TempDir {
 // Writes the bytes to the file, creating the folders on the way.
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
+
+// Files for a test: each a path relative to the test's folder ("/" between folders) and its
+// bytes. A path that ends in "/" is an empty folder.
+using FileList = std::vector<std::pair<std::string, std::string>>;
+void WriteFiles(const TempDir& dir, const FileList& files);
+
+// The text with every "{name}" replaced by the full path of name in the folder and "{}" by the
+// folder itself, so that a table can give expected lines before its folder exists.
+std::string InDir(const TempDir& dir, const std::string& text);
+std::vector<std::string> InDir(const TempDir& dir, const std::vector<std::string>& lines);
 
 // count bytes of a repeating, position-dependent pattern (not all equal, not periodic in 64).
 std::string PatternBytes(size_t count);
