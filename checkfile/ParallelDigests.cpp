@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "checkfile/FolderWalk.h"
+#include "checkfile/LaneFiles.h"
 #include "digest/CryptoAPI.h"
 
 namespace checkfile {
@@ -52,9 +53,12 @@ class ScoutVisitor final : public WalkVisitor {
 
 }  // namespace
 
-ParallelDigests::ParallelDigests(unsigned jobs, std::function<bool()> stopRequested)
+ParallelDigests::ParallelDigests(unsigned jobs, std::function<bool()> stopRequested, unsigned lanes)
     : jobs_(std::max(jobs, 1u)),
-      window_(kWindowPerJob * jobs_),
+      lanes_(lanes == 0 ? digest::Md5Lanes::DefaultWidth() : lanes),
+      // Each worker keeps all its lanes busy while the task takes the results of half the
+      // window: a worker's part of the window holds two rounds of its lanes.
+      window_(std::max<size_t>(kWindowPerJob, 2 * size_t{lanes_}) * jobs_),
       refillLevel_(window_ / 2),
       stopRequested_(std::move(stopRequested)) {
   try {
@@ -137,31 +141,26 @@ int32_t ParallelDigests::Digest(const std::string& path, std::string& digestText
 }
 
 void ParallelDigests::WorkerLoop() {
+  if (lanes_ > 1) {
+    LaneWorkerLoop();
+    return;
+  }
   Lock lock(mutex_);
   while (!ending_) {
-    const bool work = MayStartNext();
     uint64_t seq = 0;
     std::string path;
     Slot result;
-    if (work) {
-      seq = nextToStart_++;
-      At(seq).state = Slot::State::Running;
-      try {
-        path = At(seq).path;
-      } catch (...) {
-        result.error = std::current_exception();
+    try {
+      if (!TakeNext(seq, path)) {
+        WaitForWork(lock);
+        continue;
       }
+    } catch (...) {
+      result.error = std::current_exception();  // out of memory for the path
     }
     // Asked once this worker has taken its next file, so that the task is woken for a run of
     // results, and told outside the lock, so that it does not wake only to wait for it.
     const bool wakeTask = taskWait_ == TaskWait::Front && FrontRunReady();
-    if (!work) {
-      if (wakeTask) news_.notify_one();
-      ++idleWorkers_;
-      workReady_.wait(lock);
-      --idleWorkers_;
-      continue;
-    }
     lock.unlock();
     if (wakeTask) news_.notify_one();
     if (!result.error) {
@@ -172,13 +171,90 @@ void ParallelDigests::WorkerLoop() {
       }
     }
     lock.lock();
-    if (seq < frontSeq_) continue;  // dropped while it ran: nobody will ask for it
-    Slot& slot = At(seq);
-    slot.code = result.code;
-    slot.digestText = std::move(result.digestText);
-    slot.error = result.error;
-    slot.state = Slot::State::Done;
+    Publish(seq, std::move(result));
   }
+}
+
+// Keeps its lanes filled with the next files of the plan, taking them one at a time (so that a
+// stop starts no file it took before), and gives the results of each round of finished files
+// under one lock.
+void ParallelDigests::LaneWorkerLoop() {
+  LaneFiles lanes(digest::Md5Lanes::Create(lanes_));
+  std::vector<LaneFiles::Result> finished;
+  Lock lock(mutex_);
+  while (!ending_) {
+    uint64_t seq = 0;
+    std::string path;
+    std::exception_ptr error;
+    bool took = false;
+    try {
+      took = lanes.FreeLanes() > 0 && TakeNext(seq, path);
+    } catch (...) {
+      error = std::current_exception();  // out of memory for the path
+    }
+    if (!took && !error && !lanes.Busy()) {
+      WaitForWork(lock);
+      continue;
+    }
+    const bool wakeTask = taskWait_ == TaskWait::Front && FrontRunReady();
+    lock.unlock();
+    if (wakeTask) news_.notify_one();
+    try {
+      if (took) {
+        lanes.Add(seq, path, finished);
+      } else if (!error) {
+        lanes.RunUntilOneFinishes(finished);
+      }
+    } catch (...) {
+      error = std::current_exception();
+    }
+    lock.lock();
+    for (LaneFiles::Result& result : finished) {
+      Slot done;
+      done.code = result.code;
+      done.digestText = std::move(result.digestText);
+      Publish(result.id, std::move(done));
+    }
+    finished.clear();
+    if (error) PublishError(lanes, took ? std::optional<uint64_t>(seq) : std::nullopt, error);
+  }
+}
+
+// An error that ended a lane worker's step (out of memory) goes to every file in its lanes.
+void ParallelDigests::PublishError(LaneFiles& lanes, std::optional<uint64_t> taken,
+                                   std::exception_ptr error) {
+  std::vector<uint64_t> failed = lanes.Abandon();
+  if (taken && std::find(failed.begin(), failed.end(), *taken) == failed.end())
+    failed.push_back(*taken);
+  for (const uint64_t seq : failed) {
+    Slot result;
+    result.error = error;
+    Publish(seq, std::move(result));
+  }
+}
+
+bool ParallelDigests::TakeNext(uint64_t& seq, std::string& path) {
+  if (!MayStartNext()) return false;
+  seq = nextToStart_++;
+  At(seq).state = Slot::State::Running;
+  path = At(seq).path;
+  return true;
+}
+
+void ParallelDigests::Publish(uint64_t seq, Slot result) {
+  if (seq < frontSeq_) return;  // dropped while it ran: nobody will ask for it
+  Slot& slot = At(seq);
+  slot.code = result.code;
+  slot.digestText = std::move(result.digestText);
+  slot.error = result.error;
+  slot.state = Slot::State::Done;
+}
+
+void ParallelDigests::WaitForWork(Lock& lock) {
+  if (taskWait_ == TaskWait::Front && FrontRunReady()) news_.notify_one();
+  ++idleWorkers_;
+  workReady_.wait(lock);
+  --idleWorkers_;
 }
 
 void ParallelDigests::ScoutLoop(std::string folder,

@@ -31,11 +31,13 @@
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "checkfile/DigestSource.h"
+#include "checkfile/LaneFiles.h"
 
 namespace checkfile {
 
@@ -48,9 +50,12 @@ class ParallelDigests final : public DigestSource {
   // and a digest text, so 16 a job is a few kilobytes whatever the size of the tree.
   static constexpr size_t kWindowPerJob = 16;
 
-  // jobs: files digested at once (at least 1). stopRequested, when given, is asked on the
-  // workers' threads and must be safe to call from any thread.
-  explicit ParallelDigests(unsigned jobs, std::function<bool()> stopRequested = nullptr);
+  // jobs: worker threads (at least 1). Each digests lanes files at once through the multi-lane
+  // MD5 engine (LaneFiles.h), or one file at a time with HashFile when lanes is 1; 0 picks the
+  // fastest width the machine runs. stopRequested, when given, is asked on the workers' threads
+  // and must be safe to call from any thread.
+  explicit ParallelDigests(unsigned jobs, std::function<bool()> stopRequested = nullptr,
+                           unsigned lanes = 0);
   ~ParallelDigests() override;
   ParallelDigests(const ParallelDigests&) = delete;
   ParallelDigests& operator=(const ParallelDigests&) = delete;
@@ -63,6 +68,7 @@ class ParallelDigests final : public DigestSource {
   void EndPlan() override;
 
   size_t WindowSize() const { return window_; }
+  unsigned Lanes() const { return lanes_; }
 
  private:
   // One planned file and, once a worker has digested it, its result.
@@ -80,6 +86,16 @@ class ParallelDigests final : public DigestSource {
 
   void Shutdown();
   void WorkerLoop();
+  void LaneWorkerLoop();
+  // Marks the next waiting slot running and gives its plan position and path; false when no
+  // slot may be started now (MayStartNext).
+  bool TakeNext(uint64_t& seq, std::string& path);
+  // Gives a finished file's result to its slot (a slot dropped while it ran is forgotten).
+  void Publish(uint64_t seq, Slot result);
+  void PublishError(LaneFiles& lanes, std::optional<uint64_t> taken, std::exception_ptr error);
+  // Waits, as an idle worker, until a slot may be started or the source ends; wakes the task
+  // first when it is to be woken.
+  void WaitForWork(Lock& lock);
   void ScoutLoop(std::string folder, std::function<bool(const std::string&)> willAsk);
   // The scout's hand-over of the next files in walk order (taken from run); false when the scout
   // is to stop.
@@ -110,6 +126,7 @@ class ParallelDigests final : public DigestSource {
   void DropPlan(Lock& lock);
 
   const unsigned jobs_;
+  const unsigned lanes_;
   const size_t window_;
   // The window is refilled (by the scout, from the list) once it has drained to this level, so
   // that the threads wake once for half a window of files rather than once for every file.

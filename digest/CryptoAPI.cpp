@@ -16,29 +16,54 @@ MDTransformFunction TransformFor(uint32_t hashType) {
   return hashType == HASH_MD4 ? MD4Transform : MD5Transform;
 }
 
-// Feeds length bytes from the start offset on, in reads of at most 4096 bytes. Bytes read
-// beyond the range are never fed.
+// Feeds length bytes from the start offset on, in reads of at most 4096 bytes.
 bool HashFileBytes(HashContext* context, const std::string& path, int32_t start, uint64_t length) {
-  platform::File file = platform::File::OpenForRead(path);
-  // A file just opened is at its start already; the seek would be one system call a file.
-  if (!file.IsOpen() || (start != 0 && !file.SeekFromStart(start))) return false;
-
+  FileReading reading;
+  if (!reading.Open(path, start, length)) return false;
   uint8_t buffer[platform::kReadChunk];
-  uint64_t fed = 0;
   for (;;) {
     uint32_t got = 0;
-    if (!file.Read(buffer, sizeof buffer, got)) return false;
-    if (fed + got >= length) {
-      HashUpdate(context, buffer, static_cast<uint32_t>(length - fed));
-      return true;
-    }
-    if (got == 0) return false;  // the file ended before the range was complete
+    const FileReading::Piece piece = reading.Next(buffer, sizeof buffer, got);
+    if (piece == FileReading::Piece::Failed) return false;
     HashUpdate(context, buffer, got);
-    fed += got;
+    if (piece == FileReading::Piece::Last) return true;
   }
 }
 
 }  // namespace
+
+bool FileReading::Open(const std::string& path, int32_t start, uint64_t length) {
+  file_ = platform::File::OpenForRead(path);
+  length_ = length;
+  fed_ = 0;
+  // A file just opened is at its start already; the seek would be one system call a file.
+  return file_.IsOpen() && (start == 0 || file_.SeekFromStart(start));
+}
+
+// Bytes read beyond the range are never handed out; a file that ends before the range is
+// complete is a failure.
+FileReading::Piece FileReading::Next(void* buffer, uint32_t capacity, uint32_t& length) {
+  uint32_t got = 0;
+  length = 0;
+  if (!file_.Read(buffer, capacity, got)) return Piece::Failed;
+  if (fed_ + got >= length_) {
+    length = static_cast<uint32_t>(length_ - fed_);
+    fed_ = length_;
+    file_.Close();
+    return Piece::Last;
+  }
+  if (got == 0) return Piece::Failed;
+  length = got;
+  fed_ += got;
+  return Piece::More;
+}
+
+int32_t OpenForDigest(const std::string& path, FileReading& reading) {
+  uint64_t size = 0;
+  if (!platform::FileSizeForReading(path, size)) return HASH_OPEN_FAILED;
+  if (!reading.Open(path, 0, size)) return HASH_READ_FAILED;
+  return HASH_OK;
+}
 
 int32_t HashInit(HashContext* context, uint32_t hashType) {
   if (context == nullptr) return HASH_NULL_CONTEXT;

@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "digest/MD.h"
+#include "platform/File.h"
 
 namespace digest {
 
@@ -49,5 +50,33 @@ bool HashFileRange(HashContext* context, const std::string& path, uint32_t start
 int32_t HashFile(uint32_t hashType, const std::string& path, std::string& digestText);
 
 std::string HashErrorText(int32_t code);
+
+// The reading of a file for its digest, one piece at a time, so that any engine can take the
+// pieces: HashFile and HashFileRange read through it, and so does a reader that feeds several
+// files to the multi-lane engine, which therefore meets every fault exactly as HashFile does.
+class FileReading {
+ public:
+  enum class Piece {
+    More,    // a piece within the range
+    Last,    // the piece that completes the range (possibly empty); the file is closed
+    Failed,  // a read failed, or the file ended before the range was complete
+  };
+  // Opens the file for reading at start, to hand out length bytes; false when it cannot be
+  // opened or positioned.
+  bool Open(const std::string& path, int32_t start, uint64_t length);
+  // Reads once, at most capacity bytes, into buffer; length tells how many of them belong to
+  // the range. At least one read is made, also for an empty range.
+  Piece Next(void* buffer, uint32_t capacity, uint32_t& length);
+
+ private:
+  platform::File file_;
+  uint64_t length_ = 0;
+  uint64_t fed_ = 0;
+};
+
+// Takes the whole file's size, as HashFile does first, and opens the file to read that many
+// bytes: HASH_OK, HASH_OPEN_FAILED when the size cannot be had, HASH_READ_FAILED when the
+// second opening fails.
+int32_t OpenForDigest(const std::string& path, FileReading& reading);
 
 }  // namespace digest

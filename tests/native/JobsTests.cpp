@@ -35,10 +35,23 @@ using namespace testing_support;  // the test support: files, samples, windows, 
 using checkfile::DigestSource;
 using checkfile::ParallelDigests;
 
+// How the parallel source's workers digest: one file at a time each, or as many at once as the
+// fastest width of the multi-lane engine that this machine runs.
+struct Workers {
+  unsigned jobs;
+  unsigned lanes;  // 0: the fastest width
+  std::string Name() const {
+    return std::to_string(jobs) + " jobs, " +
+           (lanes == 1 ? std::string("one file a job")
+                       : std::to_string(digest::Md5Lanes::DefaultWidth()) + " lanes a job");
+  }
+};
+const Workers kWorkers[] = {{2, 1}, {8, 1}, {2, 0}, {8, 0}};
+
 // One job is the sequential source; more, the parallel one.
-std::unique_ptr<DigestSource> SourceFor(unsigned jobs, std::function<bool()> stop = nullptr) {
-  if (jobs == 1) return std::make_unique<checkfile::DigestOnRequest>();
-  return std::make_unique<ParallelDigests>(jobs, std::move(stop));
+std::unique_ptr<DigestSource> SourceFor(Workers workers, std::function<bool()> stop = nullptr) {
+  if (workers.jobs == 1) return std::make_unique<checkfile::DigestOnRequest>();
+  return std::make_unique<ParallelDigests>(workers.jobs, std::move(stop), workers.lanes);
 }
 
 std::string TwoDigits(int n) {
@@ -176,7 +189,7 @@ struct TaskRun {
   std::string written;  // the checkfile without its timestamp line; empty when none
 };
 
-TaskRun RunWithJobs(MixedTree& tree, Task task, unsigned jobs, const Happening& happening) {
+TaskRun RunWithJobs(MixedTree& tree, Task task, Workers workers, const Happening& happening) {
   FaultInjector faults;  // installed before the source's threads start, removed after they end
   tree.Arm(faults, task == Task::Update);
   std::atomic<bool> stop{false};
@@ -192,7 +205,8 @@ TaskRun RunWithJobs(MixedTree& tree, Task task, unsigned jobs, const Happening& 
     }
   };
   {
-    const std::unique_ptr<DigestSource> source = SourceFor(jobs, [&stop] { return stop.load(); });
+    const std::unique_ptr<DigestSource> source =
+        SourceFor(workers, [&stop] { return stop.load(); });
     window.selectedFolder = tree.root;
     window.dialogFileName = tree.listing;
     if (task == Task::Make) {
@@ -231,7 +245,7 @@ class JobsTasks : public ::testing::Test {
     // The check's listing: what make wrote, then stored digests that do not match (of a file
     // listed twice among them), the files that fail through the fault seam (make left them
     // out), the held file and a file that is not there.
-    const TaskRun made = RunWithJobs(*tree_, Task::Make, 1, {"", 0, Happening::Nothing});
+    const TaskRun made = RunWithJobs(*tree_, Task::Make, {1, 1}, {"", 0, Happening::Nothing});
     ASSERT_FALSE(made.written.empty());
     std::string listing = made.written;
     for (const char* name : {"d04\\f04.bin", "d00\\f00.bin", "d12\\f12.bin", "d07\\f10.bin",
@@ -261,10 +275,10 @@ TEST_F(JobsTasks, AnyNumberOfJobsGivesTheSequentialLogStatusAndCheckfile) {
   for (const Task task : {Task::Make, Task::Check, Task::Update}) {
     for (const Happening& happening : kHappenings) {
       SCOPED_TRACE(std::string(NameOf(task)) + ", " + happening.name);
-      const TaskRun sequential = RunWithJobs(*tree_, task, 1, happening);
-      for (const unsigned jobs : {2u, 8u}) {
-        SCOPED_TRACE(std::to_string(jobs) + " jobs");
-        const TaskRun parallel = RunWithJobs(*tree_, task, jobs, happening);
+      const TaskRun sequential = RunWithJobs(*tree_, task, {1, 1}, happening);
+      for (const Workers& workers : kWorkers) {
+        SCOPED_TRACE(workers.Name());
+        const TaskRun parallel = RunWithJobs(*tree_, task, workers, happening);
         EXPECT_EQ(FirstDifference(parallel.trace, sequential.trace), "");
         EXPECT_EQ(parallel.written, sequential.written);
       }
@@ -275,7 +289,7 @@ TEST_F(JobsTasks, AnyNumberOfJobsGivesTheSequentialLogStatusAndCheckfile) {
 // The comparison above means something only if the tree's failures show in the log.
 TEST_F(JobsTasks, TheMixedTreeShowsItsFailures) {
   const Happening nothing = {"nothing", 0, Happening::Nothing};
-  const Lines made = RunWithJobs(*tree_, Task::Make, 2, nothing).trace;
+  const Lines made = RunWithJobs(*tree_, Task::Make, {2, 0}, nothing).trace;
 #ifdef _WIN32
   const size_t unopenable = 2;  // the gone and the held file
 #else
@@ -284,7 +298,7 @@ TEST_F(JobsTasks, TheMixedTreeShowsItsFailures) {
   EXPECT_EQ(CountOf(made, "log: Could not open file"), unopenable);
   EXPECT_EQ(CountOf(made, "log: Could not read file"), 2u);  // the shrinking and failing files
 
-  const Lines checked = RunWithJobs(*tree_, Task::Check, 2, nothing).trace;
+  const Lines checked = RunWithJobs(*tree_, Task::Check, {2, 0}, nothing).trace;
   const auto listed = [](const char* name) { return tree_->dir / name; };
   EXPECT_EQ(CountOf(checked, "log: ERROR: Could not open file (" + tree_->held + ")"), 1u);
   EXPECT_EQ(CountOf(checked, "log: ERROR: Could not open file (" + listed("d11/missing.bin") + ")"),
@@ -296,7 +310,7 @@ TEST_F(JobsTasks, TheMixedTreeShowsItsFailures) {
 
   // The update reads only what its checkfile does not list: the files of d20 to d29, less the
   // one whose reading fails, and the listing beside the checkfile.
-  const Lines updated = RunWithJobs(*tree_, Task::Update, 2, nothing).trace;
+  const Lines updated = RunWithJobs(*tree_, Task::Update, {2, 0}, nothing).trace;
   const auto added = std::count_if(updated.begin(), updated.end(), [](const std::string& line) {
     return line.rfind("log: ADDED: ", 0) == 0;
   });
@@ -372,10 +386,10 @@ TEST(ParallelDigests, AnswersEveryAskWithThatFilesDigestWhateverTheListSays) {
       {"the task asks beyond the list", PlanTree::Range(0, 5), PlanTree::Range(0, 12)},
   };
   PlanTree tree;
-  for (const unsigned jobs : {2u, 8u}) {
+  for (const Workers& workers : kWorkers) {
     for (const Case& c : cases) {
-      SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(jobs) + " jobs");
-      ParallelDigests source(jobs);
+      SCOPED_TRACE(std::string(c.name) + ", " + workers.Name());
+      ParallelDigests source(workers.jobs, nullptr, workers.lanes);
       source.ExpectFiles(tree.Paths(c.planned));
       for (const int n : c.asked)
         ExpectSameAnswer(source, tree.Path(n));
@@ -399,10 +413,10 @@ TEST(ParallelDigests, AnswersEveryAskWithThatFilesDigestWhateverTheWalkMeets) {
       {"the task says it will ask none", [](int) { return false; }, all},
   };
   PlanTree tree;
-  for (const unsigned jobs : {2u, 8u}) {
+  for (const Workers& workers : kWorkers) {
     for (const Case& c : cases) {
-      SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(jobs) + " jobs");
-      ParallelDigests source(jobs);
+      SCOPED_TRACE(std::string(c.name) + ", " + workers.Name());
+      ParallelDigests source(workers.jobs, nullptr, workers.lanes);
       std::function<bool(const std::string&)> willAsk;
       if (c.willAsk) {
         willAsk = [&tree, &c](const std::string& path) {
@@ -423,12 +437,12 @@ TEST(ParallelDigests, AnswersEveryAskWithThatFilesDigestWhateverTheWalkMeets) {
 // the task waits for the plan instead of reading the file while a worker reads it too.
 TEST(ParallelDigests, ReadsEachFileOnceWhenTheTaskAsksBeforeTheScoutPlannedIt) {
   PlanTree tree;
-  for (const unsigned jobs : {2u, 8u}) {
-    SCOPED_TRACE(std::to_string(jobs) + " jobs");
+  for (const Workers& workers : kWorkers) {
+    SCOPED_TRACE(workers.Name());
     FaultInjector faults;
     faults.BeforeListing(tree.root, [] { std::this_thread::sleep_for(200ms); });
     {
-      ParallelDigests source(jobs);
+      ParallelDigests source(workers.jobs, nullptr, workers.lanes);
       source.ExpectWalk(tree.root);
       for (int n = 0; n < PlanTree::kFiles; ++n)
         ExpectSameAnswer(source, tree.Path(n));
@@ -485,13 +499,23 @@ const PlanKind kPlanKinds[] = {
     {"a walk", [](DigestSource& s, const PlanTree& t) { s.ExpectWalk(t.root); }},
 };
 
+// Every pair of one of the first and one of the second.
+template <typename A, typename B>
+std::vector<std::pair<A, B>> Pairs(const A (&first)[2], std::initializer_list<B> second) {
+  std::vector<std::pair<A, B>> pairs;
+  for (const A& a : first) {
+    for (const B& b : second)
+      pairs.emplace_back(a, b);
+  }
+  return pairs;
+}
+
 TEST(ParallelDigests, ReadsAheadNoFurtherThanItsWindow) {
-  constexpr unsigned kJobs = 2;
-  const PlanTree tree(static_cast<int>(3 * kJobs * ParallelDigests::kWindowPerJob));
-  for (const PlanKind& kind : kPlanKinds) {
-    SCOPED_TRACE(kind.name);
+  const PlanTree tree(static_cast<int>(3 * ParallelDigests(2).WindowSize()));
+  for (const auto& [kind, workers] : Pairs(kPlanKinds, {Workers{2, 1}, Workers{2, 0}})) {
+    SCOPED_TRACE(std::string(kind.name) + ", " + workers.Name());
     FaultInjector faults;  // counts the openings
-    ParallelDigests source(kJobs);
+    ParallelDigests source(workers.jobs, nullptr, workers.lanes);
     const size_t window = source.WindowSize();
     ASSERT_LE(3 * window, static_cast<size_t>(tree.count));
     kind.give(source, tree);
@@ -513,10 +537,11 @@ TEST(ParallelDigests, ReadsAheadNoFurtherThanItsWindow) {
 
 TEST(ParallelDigests, AfterAStopNothingMoreIsReadAheadYetEveryAskIsAnswered) {
   PlanTree tree;
-  for (const PlanKind& kind : kPlanKinds) {
-    SCOPED_TRACE(kind.name);
+  for (const auto& [kind, workers] : Pairs(kPlanKinds, {Workers{4, 1}, Workers{4, 0}})) {
+    SCOPED_TRACE(std::string(kind.name) + ", " + workers.Name());
     FaultInjector faults;
-    ParallelDigests source(4, [] { return true; });
+    ParallelDigests source(
+        workers.jobs, [] { return true; }, workers.lanes);
     kind.give(source, tree);
     LetThreadsSettle();
     EXPECT_EQ(tree.Opened(faults), 0u);
@@ -529,11 +554,11 @@ TEST(ParallelDigests, AfterAStopNothingMoreIsReadAheadYetEveryAskIsAnswered) {
 // A stop that comes while files are being read: the digests under way finish, no file is
 // started after it.
 TEST(ParallelDigests, AStopWhileReadingLetsTheRunningDigestsFinishAndStartsNoOther) {
-  constexpr unsigned kJobs = 4;
+  constexpr unsigned kJobs = 4;  // each takes its next file only once it has opened the last
   constexpr int kStoppingFile = 10;
   PlanTree tree;
-  for (const PlanKind& kind : kPlanKinds) {
-    SCOPED_TRACE(kind.name);
+  for (const auto& [kind, workers] : Pairs(kPlanKinds, {Workers{kJobs, 1}, Workers{kJobs, 0}})) {
+    SCOPED_TRACE(std::string(kind.name) + ", " + workers.Name());
     FaultInjector faults;
     std::atomic<bool> stop{false};
     std::mutex mutex;
@@ -546,7 +571,8 @@ TEST(ParallelDigests, AStopWhileReadingLetsTheRunningDigestsFinishAndStartsNoOth
       });
     }
     {
-      ParallelDigests source(kJobs, [&stop] { return stop.load(); });
+      ParallelDigests source(
+          kJobs, [&stop] { return stop.load(); }, workers.lanes);
       ASSERT_GT(source.WindowSize(), static_cast<size_t>(kStoppingFile));
       kind.give(source, tree);
       ASSERT_TRUE(WaitUntil([&] { return stop.load(); }));
@@ -563,12 +589,13 @@ TEST(ParallelDigests, AStopWhileReadingLetsTheRunningDigestsFinishAndStartsNoOth
 
 TEST(ParallelDigests, EndsWhereverTheTaskLeftItAndReadsNothingAfterwards) {
   PlanTree tree;
-  for (const PlanKind& kind : kPlanKinds) {
+  for (const auto& [kind, workers] : Pairs(kPlanKinds, {Workers{8, 1}, Workers{8, 0}})) {
     for (const int asked : {0, 3, PlanTree::kFiles}) {
-      SCOPED_TRACE(std::string(kind.name) + ", " + std::to_string(asked) + " files asked");
+      SCOPED_TRACE(std::string(kind.name) + ", " + workers.Name() + ", " + std::to_string(asked) +
+                   " files asked");
       FaultInjector faults;
       {
-        ParallelDigests source(8);
+        ParallelDigests source(workers.jobs, nullptr, workers.lanes);
         kind.give(source, tree);
         for (int n = 0; n < asked; ++n)
           ExpectSameAnswer(source, tree.Path(n));
