@@ -1,7 +1,7 @@
-// The two tasks of the program, each run to its end inside its button's click handler.
+// The two tasks of the program, each run to its end by the front end's command that starts it.
 //
-//   "Go!"               -> RunGeneration(window)    (TForm1::ButtonGoClick)
-//   "Open Checkfile..." -> RunVerification(window)  (TForm1::ButtonFindCheckFileClick)
+//   "Go!"               -> RunGeneration(window)
+//   "Open Checkfile..." -> RunVerification(window)
 //
 // Errors: a task reports per-file failures in the log and goes on. A failure that ends it (the
 // checkfile cannot be created, written, opened or read) is thrown as TaskError, after the
