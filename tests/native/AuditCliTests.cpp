@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -66,17 +65,6 @@ TEST(VrtlyAudit, UpdateReadsOnlyWhatChangedAndACheckThenFindsEveryFileOk) {
   EXPECT_EQ(check.out.back(), "EVERY FILE APPEARS OK!");
 }
 
-// Held open for writing: neither backend lets another process open it for reading.
-class Holder {
- public:
-  explicit Holder(const std::string& path) : file_(platform::File::CreateForWrite(path)) {
-    EXPECT_TRUE(file_.IsOpen()) << path;
-  }
-
- private:
-  platform::File file_;
-};
-
 struct RunCase {
   const char* name;
   std::function<Lines(AuditTree&)> arrange;  // changes the tree, gives vrtly's arguments
@@ -85,8 +73,12 @@ struct RunCase {
 
 // Each row: one run of vrtly on a fresh tree, its outputs and exit code.
 TEST(VrtlyAudit, EachRunGivesItsLinesAndTheCodeOfWhatHappened) {
-  std::unique_ptr<Holder> holder;
-  auto hold = [&holder](const std::string& path) { holder = std::make_unique<Holder>(path); };
+  // Held open for writing: neither backend lets another process open it for reading.
+  platform::File holder;
+  auto hold = [&holder](const std::string& path) {
+    holder = platform::File::CreateForWrite(path);
+    EXPECT_TRUE(holder.IsOpen()) << path;
+  };
   auto checked = [](const AuditTree& tree, const Lines& more) {
     Lines out = {"Testing MD5 sums in " + tree.checkfile};
     Append(out, Summary(2, 0, 0));
@@ -206,7 +198,7 @@ TEST(VrtlyAudit, EachRunGivesItsLinesAndTheCodeOfWhatHappened) {
     AuditTree tree;
     const std::string before = ReadFile(tree.checkfile);
     const ProgramRun run = Vrtly(row.arrange(tree));
-    holder.reset();
+    holder.Close();
     const ProgramRun expected = row.expected(tree);
     ExpectRun(run, expected.exitCode, expected.out, expected.err);
     // A run that ends in trouble leaves the checkfile as it was.

@@ -209,13 +209,10 @@ TaskRun RunWithJobs(MixedTree& tree, Task task, Workers workers, const Happening
         SourceFor(workers, [&stop] { return stop.load(); });
     window.selectedFolder = tree.root;
     window.dialogFileName = tree.listing;
-    if (task == Task::Make) {
-      checkfile::RunTask(window, checkfile::RunGeneration, *source);
-    } else if (task == Task::Check) {
-      checkfile::RunTask(window, checkfile::RunVerification, *source);
-    } else {
-      checkfile::RunTask(window, checkfile::RunUpdate, *source);
-    }
+    using TaskFunction = void (*)(checkfile::TaskWindow&, DigestSource&);  // in Task's order
+    const TaskFunction functions[] = {checkfile::RunGeneration, checkfile::RunVerification,
+                                      checkfile::RunUpdate};
+    checkfile::RunTask(window, functions[static_cast<int>(task)], *source);
   }
   TaskRun run{window.Trace(), std::string()};
   if (task != Task::Check && fs::exists(tree.checkfile))

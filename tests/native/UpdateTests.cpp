@@ -211,18 +211,12 @@ TEST(Update, AChangeHiddenBySettingTheTimeBackIsNeverOkForCheckUnlessTheUpdateSa
   RecordingWindow check;
   Verify(check, tree.checkfile);
   const std::string path = tree.Path("a.txt");
-  const Lines expected =
-      kStatusChangeTimeSeen
-          ? Lines{"OK: " + path, "4 files tested.", "EVERY FILE APPEARS OK!"}
-          : Lines{"ERROR: MD5 sum does not match for " + path + ". Expected: " + kDigestA +
-                      " Calculated: " + kDigestB,
-                  "4 files tested.",
-                  "1 files MD5 sums did not match! Either these files were damaged or they were "
-                  "modified."};
   ASSERT_EQ(check.log.size(), 9u);
-  EXPECT_EQ(check.log[1], expected[0]);
-  EXPECT_EQ(Lines(check.log.end() - 2, check.log.end()),
-            Lines(expected.begin() + 1, expected.end()));
+  EXPECT_EQ(check.log[1], kStatusChangeTimeSeen
+                              ? "OK: " + path
+                              : "ERROR: MD5 sum does not match for " + path +
+                                    ". Expected: " + kDigestA + " Calculated: " + kDigestB);
+  EXPECT_EQ(Tail(check.log, 4), Summary(4, 0, kStatusChangeTimeSeen ? 0 : 1));
 }
 
 TEST(Update, LogsTheWalkAsMakeDoesWithItsOwnLinesInPlace) {
@@ -252,7 +246,8 @@ TEST(Update, AnUntouchedTreeIsNotReadAtAll) {
   const std::string big = tree.Path("big.bin");
   WriteFile(big, "");
   fs::resize_file(big, VRTLY_BIG_FILE_SIZE);  // sparse: nothing to read from the disc
-  // The big file's entry as make writes it, with the digest md5sum gave for it at build time.
+  // The big file's entry as make writes it, with the digest md5sum gave for it at build
+  // time.
   Lines made = tree.WrittenEntries();
   made.insert(made.begin() + 1, Entry(VRTLY_BIG_FILE_MD5, "big.bin"));
   std::string text = "; header\r\n; 1/2/2026\r\n";
@@ -277,7 +272,8 @@ TEST(Update, AnUntouchedTreeIsNotReadAtAll) {
   EXPECT_EQ(WithoutTimestamp(ReadFile(tree.checkfile)), expected);
 }
 
-// Within the margin a file is read again: file systems that keep times to 2 seconds round them.
+// Within the margin a file is read again: file systems that keep times to 2 seconds round
+// them.
 TEST(Update, AFileKeepsItsDigestOnlyWhenItsLastChangeIsOlderThanTheMargin) {
   const FileTime checkfileTime{1'000'000 * kSecond};
   const struct {
@@ -296,7 +292,8 @@ TEST(Update, AFileKeepsItsDigestOnlyWhenItsLastChangeIsOlderThanTheMargin) {
   }
 }
 
-// So that a file changed while the walk ran is read again next time: make and update both.
+// So that a file changed while the walk ran is read again next time: make and update
+// both.
 TEST(Update, TheWrittenCheckfileCarriesTheMomentTheWalkBegan) {
   const std::function<void(UpdateTree&, RecordingWindow&)> tasks[] = {
       [](UpdateTree& tree, RecordingWindow& window) { Generate(window, tree.top); },
@@ -318,8 +315,9 @@ TEST(Update, TheWrittenCheckfileCarriesTheMomentTheWalkBegan) {
   }
 }
 
-// A file that cannot be read keeps its old entry, and so that its change is still found, the
-// checkfile keeps the old time; a new file that cannot be read stays out, as with make.
+// A file that cannot be read keeps its old entry, and so that its change is still found,
+// the checkfile keeps the old time; a new file that cannot be read stays out, as with
+// make.
 TEST(Update, AFileThatCannotBeDigestedKeepsItsOldEntry) {
   UpdateTree tree;
   tree.DistrustCheckfile();
@@ -337,8 +335,8 @@ TEST(Update, AFileThatCannotBeDigestedKeepsItsOldEntry) {
   EXPECT_EQ(Modified(tree.checkfile), tree.checkfileTime);
 }
 
-// The files below a folder the walk could not search may all be there still: their entries
-// stay, after the walked files, and the checkfile keeps the old time.
+// The files below a folder the walk could not search may all be there still: their
+// entries stay, after the walked files, and the checkfile keeps the old time.
 TEST(Update, EntriesBelowAFolderThatCannotBeSearchedAreKept) {
   struct Fault {
     const char* name;
@@ -380,7 +378,8 @@ TEST(Update, EntriesBelowAFolderThatCannotBeSearchedAreKept) {
   }
 }
 
-// Whenever the update does not get to write, the old checkfile stays as it was, time and all.
+// Whenever the update does not get to write, the old checkfile stays as it was, time and
+// all.
 TEST(Update, WritesNothingWhenStoppedOrLeftWithNoFiles) {
   struct Case {
     const char* name;
