@@ -76,6 +76,15 @@ struct UpdateTree : CheckfileTimes {
 
   Lines WrittenEntries() const { return EntryLines(checkfile); }
 
+  // A checkfile of the entries written by hand, trusted.
+  void WriteCheckfile(const Lines& entries) {
+    std::string text = "; header\r\n; 1/2/2026\r\n";
+    for (const std::string& entry : entries)
+      text += entry + "\r\n";
+    WriteFile(checkfile, text);
+    TrustCheckfile();
+  }
+
   TempDir dir;
   const std::string top = dir.path().string();
   const std::string checkfile = JoinPath(top, checkfile::kCheckfileName);
@@ -155,22 +164,17 @@ TEST(Update, ReadsWhatIsNewOrChangedAndWritesTheWalksEntries) {
         kMadeEntries[2], kMadeEntries[3]}},
       {"entries that disagree, and uppercase digits, are read again however old the file",
        [](UpdateTree& tree) {
-         WriteFile(tree.checkfile, "; header\r\n; 1/2/2026\r\n" + Entry(kDigestB, "a.txt") +
-                                       "\r\n" + Entry(kDigestA, "a.txt") + "\r\n" +
-                                       Entry("900150983CD24FB0D6963F7D28E17F72", "sub\\abc.txt") +
-                                       "\r\n" + kMadeEntries[2] + "\r\n" + kMadeEntries[3] +
-                                       "\r\n");
-         tree.TrustCheckfile();
+         tree.WriteCheckfile({Entry(kDigestB, "a.txt"), Entry(kDigestA, "a.txt"),
+                              Entry("900150983CD24FB0D6963F7D28E17F72", "sub\\abc.txt"),
+                              kMadeEntries[2], kMadeEntries[3]});
        },
        {"CHANGED: a.txt", "CHANGED: sub\\abc.txt"},
        "0 added, 2 changed, 0 removed, 2 unchanged.",
        kMadeEntries},
       {"an entry in other letter case: the same file on Windows only",
        [](UpdateTree& tree) {
-         WriteFile(tree.checkfile, "; header\r\n; 1/2/2026\r\n" + Entry(kDigestA, "A.TXT") +
-                                       "\r\n" + kMadeEntries[1] + "\r\n" + kMadeEntries[2] +
-                                       "\r\n" + kMadeEntries[3] + "\r\n");
-         tree.TrustCheckfile();
+         tree.WriteCheckfile(
+             {Entry(kDigestA, "A.TXT"), kMadeEntries[1], kMadeEntries[2], kMadeEntries[3]});
        },
        kLetterCaseCounts ? Lines{"ADDED: a.txt", "REMOVED: A.TXT"} : Lines{},
        kLetterCaseCounts ? "1 added, 0 changed, 1 removed, 3 unchanged."
@@ -250,11 +254,7 @@ TEST(Update, AnUntouchedTreeIsNotReadAtAll) {
   // time.
   Lines made = tree.WrittenEntries();
   made.insert(made.begin() + 1, Entry(VRTLY_BIG_FILE_MD5, "big.bin"));
-  std::string text = "; header\r\n; 1/2/2026\r\n";
-  for (const std::string& entry : made)
-    text += entry + "\r\n";
-  WriteFile(tree.checkfile, text);
-  tree.TrustCheckfile();
+  tree.WriteCheckfile(made);
 
   RecordingWindow window;
   {
