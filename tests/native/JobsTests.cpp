@@ -209,13 +209,10 @@ TaskRun RunWithJobs(MixedTree& tree, Task task, Workers workers, const Happening
         SourceFor(workers, [&stop] { return stop.load(); });
     window.selectedFolder = tree.root;
     window.dialogFileName = tree.listing;
-    if (task == Task::Make) {
-      checkfile::RunTask(window, checkfile::RunGeneration, *source);
-    } else if (task == Task::Check) {
-      checkfile::RunTask(window, checkfile::RunVerification, *source);
-    } else {
-      checkfile::RunTask(window, checkfile::RunUpdate, *source);
-    }
+    using TaskFunction = void (*)(checkfile::TaskWindow&, DigestSource&);  // in Task's order
+    const TaskFunction functions[] = {checkfile::RunGeneration, checkfile::RunVerification,
+                                      checkfile::RunUpdate};
+    checkfile::RunTask(window, functions[static_cast<int>(task)], *source);
   }
   TaskRun run{window.Trace(), std::string()};
   if (task != Task::Check && fs::exists(tree.checkfile))
@@ -299,14 +296,13 @@ TEST_F(JobsTasks, TheMixedTreeShowsItsFailures) {
   EXPECT_EQ(CountOf(made, "log: Could not read file"), 2u);  // the shrinking and failing files
 
   const Lines checked = RunWithJobs(*tree_, Task::Check, {2, 0}, nothing).trace;
-  const auto listed = [](const char* name) { return tree_->dir / name; };
-  EXPECT_EQ(CountOf(checked, "log: ERROR: Could not open file (" + tree_->held + ")"), 1u);
-  EXPECT_EQ(CountOf(checked, "log: ERROR: Could not open file (" + listed("d11/missing.bin") + ")"),
-            1u);
-  EXPECT_EQ(CountOf(checked, "log: ERROR: Could not open file (" + tree_->gone + ")"), 1u);
-  EXPECT_EQ(CountOf(checked, "log: OK: " + listed("d04/f04.bin")), 1u);  // and once not
-  EXPECT_EQ(CountOf(checked, "log: ERROR: Could not read file (" + tree_->shrinking + ")"), 1u);
-  EXPECT_EQ(CountOf(checked, "log: ERROR: Could not read file (" + tree_->failing + ")"), 1u);
+  const std::string cannotOpen = "log: ERROR: Could not open file (";
+  const std::string cannotRead = "log: ERROR: Could not read file (";
+  for (const std::string& once :
+       {cannotOpen + tree_->held + ")", cannotOpen + (tree_->dir / "d11/missing.bin") + ")",
+        cannotOpen + tree_->gone + ")", "log: OK: " + (tree_->dir / "d04/f04.bin"),  // and once not
+        cannotRead + tree_->shrinking + ")", cannotRead + tree_->failing + ")"})
+    EXPECT_EQ(CountOf(checked, once), 1u) << once;
 
   // The update reads only what its checkfile does not list: the files of d20 to d29, less the
   // one whose reading fails, and the listing beside the checkfile.
@@ -366,67 +362,60 @@ std::vector<int> Joined(std::vector<int> a, const std::vector<int>& b) {
   return a;
 }
 
-TEST(ParallelDigests, AnswersEveryAskWithThatFilesDigestWhateverTheListSays) {
-  struct Case {
-    const char* name;
-    std::vector<int> planned;
-    std::vector<int> asked;
-  };
-  const std::vector<int> all = PlanTree::Range(0, PlanTree::kFiles);
-  const Case cases[] = {
-      {"asked as listed", all, all},
-      {"the task passes over listed files", all, PlanTree::Range(0, 30, 3)},
-      {"the task asks files the list lacks", PlanTree::Range(0, 30, 2), all},
-      {"the list in the other order", PlanTree::Range(29, -1, -1), all},
-      {"no list", {}, PlanTree::Range(0, 10)},
-      {"a file listed twice", {0, 1, 0, 2, 1}, {0, 1, 0, 2, 1}},
-      {"a file that is not there", {0, 1, -1, 2, -1, 3}, {0, 1, -1, 2, -1, 3}},
-      {"more files that are not there than the window holds, then the rest",
-       Joined(std::vector<int>(300, -1), all), all},
-      {"the task asks beyond the list", PlanTree::Range(0, 5), PlanTree::Range(0, 12)},
-  };
-  PlanTree tree;
-  for (const Workers& workers : kWorkers) {
-    for (const Case& c : cases) {
-      SCOPED_TRACE(std::string(c.name) + ", " + workers.Name());
-      ParallelDigests source(workers.jobs, nullptr, workers.lanes);
-      source.ExpectFiles(tree.Paths(c.planned));
-      for (const int n : c.asked)
-        ExpectSameAnswer(source, tree.Path(n));
-    }
-  }
+// How the source is told its plan: a list of file numbers, or the walk of the folder with the
+// task's willAsk of a file's number (none: every file).
+using Plan = std::function<void(DigestSource&, const PlanTree&)>;
+
+Plan Listing(std::vector<int> numbers) {
+  return [numbers](DigestSource& s, const PlanTree& t) { s.ExpectFiles(t.Paths(numbers)); };
 }
 
-TEST(ParallelDigests, AnswersEveryAskWithThatFilesDigestWhateverTheWalkMeets) {
+Plan Walk(std::function<bool(int)> willAsk = nullptr) {
+  return [willAsk](DigestSource& s, const PlanTree& t) {
+    std::function<bool(const std::string&)> ask;
+    if (willAsk) {
+      ask = [&t, willAsk](const std::string& path) {
+        for (int n = 0; n < t.count; ++n) {
+          if (t.Path(n) == path) return willAsk(n);
+        }
+        return false;
+      };
+    }
+    s.ExpectWalk(t.root, ask);
+  };
+}
+
+TEST(ParallelDigests, AnswersEveryAskWithThatFilesDigestWhateverThePlanSays) {
   struct Case {
     const char* name;
-    std::function<bool(int)> willAsk;  // of the file's number
+    Plan plan;
     std::vector<int> asked;
   };
   const std::vector<int> all = PlanTree::Range(0, PlanTree::kFiles);
   const Case cases[] = {
-      {"asked in walk order", nullptr, all},
-      {"the task passes over files the walk meets", nullptr, PlanTree::Range(0, 30, 4)},
-      {"the task asks files it said it would not", [](int n) { return n % 2 == 0; }, all},
-      {"the task asks in the other order", nullptr, PlanTree::Range(29, -1, -1)},
-      {"the task asks a file the walk cannot meet", nullptr, {0, -1, 1, -1, 2}},
-      {"the task says it will ask none", [](int) { return false; }, all},
+      {"asked as listed", Listing(all), all},
+      {"the task passes over listed files", Listing(all), PlanTree::Range(0, 30, 3)},
+      {"the task asks files the list lacks", Listing(PlanTree::Range(0, 30, 2)), all},
+      {"the list in the other order", Listing(PlanTree::Range(29, -1, -1)), all},
+      {"no list", Listing({}), PlanTree::Range(0, 10)},
+      {"a file listed twice", Listing({0, 1, 0, 2, 1}), {0, 1, 0, 2, 1}},
+      {"a file that is not there", Listing({0, 1, -1, 2, -1, 3}), {0, 1, -1, 2, -1, 3}},
+      {"more files that are not there than the window holds, then the rest",
+       Listing(Joined(std::vector<int>(300, -1), all)), all},
+      {"the task asks beyond the list", Listing(PlanTree::Range(0, 5)), PlanTree::Range(0, 12)},
+      {"asked in walk order", Walk(), all},
+      {"the task passes over files the walk meets", Walk(), PlanTree::Range(0, 30, 4)},
+      {"the task asks files it said it would not", Walk([](int n) { return n % 2 == 0; }), all},
+      {"the task asks in the other order", Walk(), PlanTree::Range(29, -1, -1)},
+      {"the task asks a file the walk cannot meet", Walk(), {0, -1, 1, -1, 2}},
+      {"the task says it will ask none", Walk([](int) { return false; }), all},
   };
   PlanTree tree;
   for (const Workers& workers : kWorkers) {
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(c.name) + ", " + workers.Name());
       ParallelDigests source(workers.jobs, nullptr, workers.lanes);
-      std::function<bool(const std::string&)> willAsk;
-      if (c.willAsk) {
-        willAsk = [&tree, &c](const std::string& path) {
-          for (int n = 0; n < PlanTree::kFiles; ++n) {
-            if (tree.Path(n) == path) return c.willAsk(n);
-          }
-          return false;
-        };
-      }
-      source.ExpectWalk(tree.root, willAsk);
+      c.plan(source, tree);
       for (const int n : c.asked)
         ExpectSameAnswer(source, tree.Path(n));
     }
@@ -489,31 +478,30 @@ TEST(ParallelDigests, APlanGivenAgainReplacesTheOneBefore) {
     ExpectSameAnswer(source, tree.Path(n));
 }
 
-// How the source is told its plan, for the tests that hold for both kinds.
+// The tests that hold for both kinds of plan: the body runs for each kind and for the workers
+// digesting one file a job and as many as the engine's lanes.
 struct PlanKind {
   const char* name;
-  std::function<void(DigestSource&, const PlanTree&)> give;
-};
-const PlanKind kPlanKinds[] = {
-    {"a list", [](DigestSource& s, const PlanTree& t) { s.ExpectFiles(t.All()); }},
-    {"a walk", [](DigestSource& s, const PlanTree& t) { s.ExpectWalk(t.root); }},
+  Plan give;
 };
 
-// Every pair of one of the first and one of the second.
-template <typename A, typename B>
-std::vector<std::pair<A, B>> Pairs(const A (&first)[2], std::initializer_list<B> second) {
-  std::vector<std::pair<A, B>> pairs;
-  for (const A& a : first) {
-    for (const B& b : second)
-      pairs.emplace_back(a, b);
+template <typename Body>
+void ForEachPlanAndWidth(unsigned jobs, Body body) {
+  const PlanKind kinds[] = {
+      {"a list", [](DigestSource& s, const PlanTree& t) { s.ExpectFiles(t.All()); }},
+      {"a walk", Walk()}};
+  for (const PlanKind& kind : kinds) {
+    for (const unsigned lanes : {1u, 0u}) {
+      const Workers workers{jobs, lanes};
+      SCOPED_TRACE(std::string(kind.name) + ", " + workers.Name());
+      body(kind, workers);
+    }
   }
-  return pairs;
 }
 
 TEST(ParallelDigests, ReadsAheadNoFurtherThanItsWindow) {
   const PlanTree tree(static_cast<int>(3 * ParallelDigests(2).WindowSize()));
-  for (const auto& [kind, workers] : Pairs(kPlanKinds, {Workers{2, 1}, Workers{2, 0}})) {
-    SCOPED_TRACE(std::string(kind.name) + ", " + workers.Name());
+  ForEachPlanAndWidth(2, [&](const PlanKind& kind, const Workers& workers) {
     FaultInjector faults;  // counts the openings
     ParallelDigests source(workers.jobs, nullptr, workers.lanes);
     const size_t window = source.WindowSize();
@@ -532,13 +520,12 @@ TEST(ParallelDigests, ReadsAheadNoFurtherThanItsWindow) {
       LetThreadsSettle();
       EXPECT_LE(tree.Opened(faults), taken + window);
     }
-  }
+  });
 }
 
 TEST(ParallelDigests, AfterAStopNothingMoreIsReadAheadYetEveryAskIsAnswered) {
   PlanTree tree;
-  for (const auto& [kind, workers] : Pairs(kPlanKinds, {Workers{4, 1}, Workers{4, 0}})) {
-    SCOPED_TRACE(std::string(kind.name) + ", " + workers.Name());
+  ForEachPlanAndWidth(4, [&](const PlanKind& kind, const Workers& workers) {
     FaultInjector faults;
     ParallelDigests source(
         workers.jobs, [] { return true; }, workers.lanes);
@@ -548,7 +535,7 @@ TEST(ParallelDigests, AfterAStopNothingMoreIsReadAheadYetEveryAskIsAnswered) {
     for (const int n : {0, 1, 2, 7})
       ExpectSameAnswer(source, tree.Path(n));
     EXPECT_EQ(tree.Opened(faults), 4u);
-  }
+  });
 }
 
 // A stop that comes while files are being read: the digests under way finish, no file is
@@ -557,8 +544,7 @@ TEST(ParallelDigests, AStopWhileReadingLetsTheRunningDigestsFinishAndStartsNoOth
   constexpr unsigned kJobs = 4;  // each takes its next file only once it has opened the last
   constexpr int kStoppingFile = 10;
   PlanTree tree;
-  for (const auto& [kind, workers] : Pairs(kPlanKinds, {Workers{kJobs, 1}, Workers{kJobs, 0}})) {
-    SCOPED_TRACE(std::string(kind.name) + ", " + workers.Name());
+  ForEachPlanAndWidth(kJobs, [&](const PlanKind& kind, const Workers& workers) {
     FaultInjector faults;
     std::atomic<bool> stop{false};
     std::mutex mutex;
@@ -584,15 +570,14 @@ TEST(ParallelDigests, AStopWhileReadingLetsTheRunningDigestsFinishAndStartsNoOth
     // Each of the other workers may have been about to open the file it had taken before the
     // stop; none takes another.
     EXPECT_LE(firstOpenings.end() - stopAt - 1, static_cast<std::ptrdiff_t>(kJobs - 1));
-  }
+  });
 }
 
 TEST(ParallelDigests, EndsWhereverTheTaskLeftItAndReadsNothingAfterwards) {
   PlanTree tree;
-  for (const auto& [kind, workers] : Pairs(kPlanKinds, {Workers{8, 1}, Workers{8, 0}})) {
+  ForEachPlanAndWidth(8, [&](const PlanKind& kind, const Workers& workers) {
     for (const int asked : {0, 3, PlanTree::kFiles}) {
-      SCOPED_TRACE(std::string(kind.name) + ", " + workers.Name() + ", " + std::to_string(asked) +
-                   " files asked");
+      SCOPED_TRACE(std::to_string(asked) + " files asked");
       FaultInjector faults;
       {
         ParallelDigests source(workers.jobs, nullptr, workers.lanes);
@@ -604,7 +589,7 @@ TEST(ParallelDigests, EndsWhereverTheTaskLeftItAndReadsNothingAfterwards) {
       LetThreadsSettle();
       EXPECT_EQ(tree.Opened(faults), opened);
     }
-  }
+  });
 }
 
 }  // namespace

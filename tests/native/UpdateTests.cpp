@@ -2,22 +2,20 @@
 // it reads, what it logs, and the checkfile it leaves.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "checkfile/CheckfileFormat.h"
 #include "checkfile/Generation.h"
 #include "checkfile/Tasks.h"
 #include "checkfile/Update.h"
-#include "platform/FaultHooks.h"
 #include "platform/FileTime.h"
 #include "platform/Path.h"
 #include "tests/support/CheckfileSamples.h"
+#include "tests/support/CheckfileTimes.h"
 #include "tests/support/FaultInjector.h"
 #include "tests/support/RecordingWindow.h"
 #include "tests/support/TestFiles.h"
@@ -25,21 +23,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace testing_support;  // the test support: files, samples, times, windows, faults
 using platform::FileTime;
 using platform::JoinPath;
-using testing_support::FaultInjector;
-using testing_support::kDigestA;
-using testing_support::kDigestAbc;
-using testing_support::kDigestEmpty;
-using testing_support::kDigestMessageDigest;
-using testing_support::ReadFile;
-using testing_support::RecordingWindow;
-using testing_support::TempDir;
-using testing_support::WithoutTimestamp;
-using testing_support::WriteFile;
-using Lines = std::vector<std::string>;
 
-constexpr char kDigestB[] = "92eb5ffee6ae2fec3ad71c777531578f";
 constexpr int64_t kSecond = platform::kFileTimeTicksPerSecond;
 
 #ifdef _WIN32
@@ -50,6 +37,7 @@ constexpr bool kStatusChangeTimeSeen = true;
 constexpr bool kLetterCaseCounts = true;
 #endif
 
+// An entry line without its line end.
 std::string Entry(const char* digest, const std::string& relative) {
   return std::string(digest) + "|" + relative;
 }
@@ -59,60 +47,25 @@ const Lines kMadeEntries = {Entry(kDigestA, "a.txt"), Entry(kDigestAbc, "sub\\ab
                             Entry(kDigestMessageDigest, "sub\\deeper\\d.bin"),
                             Entry(kDigestEmpty, "z.txt")};
 
-FileTime LastChange(const std::string& path) {
-  FileTime time;
-  EXPECT_TRUE(platform::LastChangeTime(path, time)) << path;
-  return time;
-}
-
-FileTime Modified(const std::string& path) {
-  FileTime time;
-  EXPECT_TRUE(platform::ModificationTime(path, time)) << path;
-  return time;
-}
-
 // The small tree, its checkfile as "Go!" wrote it, and the checkfile's time set so that every
 // file of the tree counts as unchanged since.
-struct UpdateTree {
+struct UpdateTree : CheckfileTimes {
   UpdateTree() {
-    testing_support::MakeSmallTree(dir);
+    MakeSmallTree(dir);
     RecordingWindow window;
-    testing_support::Generate(window, top);
+    Generate(window, top);
     TrustCheckfile();
   }
 
   std::string Path(const std::string& stored) const {
     return checkfile::ListedPath(JoinPath(top, ""), stored);
   }
-
-  // The checkfile's time just past every file's last change and the margin: each file keeps its
-  // stored digest, and any change from now on is seen.
-  void TrustCheckfile() {
-    latest = FileTime{};
-    for (const auto& item : fs::recursive_directory_iterator(dir.path())) {
-      if (item.is_regular_file()) latest = std::max(latest, LastChange(item.path().string()));
-    }
-    checkfileTime = FileTime{latest.Ticks + checkfile::kTimeMargin + 1};
-    ASSERT_TRUE(platform::SetModificationTime(checkfile, checkfileTime));
-  }
-
+  void TrustCheckfile() { Trust(dir.path(), checkfile); }
   // The checkfile's time an hour back: every file is read, and the time the update writes
   // shows whether it kept the old one.
-  void DistrustCheckfile() {
-    checkfileTime = FileTime{platform::CurrentFileTime().Ticks - 3600 * kSecond};
-    ASSERT_TRUE(platform::SetModificationTime(checkfile, checkfileTime));
-  }
-
-  // Writes the file so that its last change falls after the trusted time (file systems stamp
-  // files with a coarse clock, so a write right after another may carry the same time).
+  void DistrustCheckfile() { Distrust(checkfile); }
   void Change(const std::string& relative, const std::string& bytes) const {
-    const std::string path = Path(relative);
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-      WriteFile(path, bytes);
-      if (LastChange(path) > latest) return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    FAIL() << "the last change of " << path << " stays at the trusted time";
+    CheckfileTimes::Change(Path(relative), bytes);
   }
 
   void Update(RecordingWindow& window) const {
@@ -121,19 +74,20 @@ struct UpdateTree {
     checkfile::RunTask(window, checkfile::RunUpdate, digests);
   }
 
-  Lines WrittenEntries() const {
-    Lines entries;
-    for (const std::string& line : checkfile::SplitLines(ReadFile(checkfile))) {
-      if (line.empty() || line[0] != ';') entries.push_back(line);
-    }
-    return entries;
+  Lines WrittenEntries() const { return EntryLines(checkfile); }
+
+  // A checkfile of the entries written by hand, trusted.
+  void WriteCheckfile(const Lines& entries) {
+    std::string text = "; header\r\n; 1/2/2026\r\n";
+    for (const std::string& entry : entries)
+      text += entry + "\r\n";
+    WriteFile(checkfile, text);
+    TrustCheckfile();
   }
 
   TempDir dir;
   const std::string top = dir.path().string();
   const std::string checkfile = JoinPath(top, checkfile::kCheckfileName);
-  FileTime latest;
-  FileTime checkfileTime;
 };
 
 // The log without the walk's "Folder: " and "File: " lines.
@@ -210,22 +164,17 @@ TEST(Update, ReadsWhatIsNewOrChangedAndWritesTheWalksEntries) {
         kMadeEntries[2], kMadeEntries[3]}},
       {"entries that disagree, and uppercase digits, are read again however old the file",
        [](UpdateTree& tree) {
-         WriteFile(tree.checkfile, "; header\r\n; 1/2/2026\r\n" + Entry(kDigestB, "a.txt") +
-                                       "\r\n" + Entry(kDigestA, "a.txt") + "\r\n" +
-                                       Entry("900150983CD24FB0D6963F7D28E17F72", "sub\\abc.txt") +
-                                       "\r\n" + kMadeEntries[2] + "\r\n" + kMadeEntries[3] +
-                                       "\r\n");
-         tree.TrustCheckfile();
+         tree.WriteCheckfile({Entry(kDigestB, "a.txt"), Entry(kDigestA, "a.txt"),
+                              Entry("900150983CD24FB0D6963F7D28E17F72", "sub\\abc.txt"),
+                              kMadeEntries[2], kMadeEntries[3]});
        },
        {"CHANGED: a.txt", "CHANGED: sub\\abc.txt"},
        "0 added, 2 changed, 0 removed, 2 unchanged.",
        kMadeEntries},
       {"an entry in other letter case: the same file on Windows only",
        [](UpdateTree& tree) {
-         WriteFile(tree.checkfile, "; header\r\n; 1/2/2026\r\n" + Entry(kDigestA, "A.TXT") +
-                                       "\r\n" + kMadeEntries[1] + "\r\n" + kMadeEntries[2] +
-                                       "\r\n" + kMadeEntries[3] + "\r\n");
-         tree.TrustCheckfile();
+         tree.WriteCheckfile(
+             {Entry(kDigestA, "A.TXT"), kMadeEntries[1], kMadeEntries[2], kMadeEntries[3]});
        },
        kLetterCaseCounts ? Lines{"ADDED: a.txt", "REMOVED: A.TXT"} : Lines{},
        kLetterCaseCounts ? "1 added, 0 changed, 1 removed, 3 unchanged."
@@ -243,7 +192,7 @@ TEST(Update, ReadsWhatIsNewOrChangedAndWritesTheWalksEntries) {
       const size_t colon = line.find(": ");
       expected.push_back(line.substr(0, colon + 2) + tree.Path(line.substr(colon + 2)));
     }
-    expected.push_back("Operation complete.  Check file saved to " + tree.checkfile);
+    expected.push_back(SavedTo(tree.top));
     expected.push_back(row.counts);
     EXPECT_EQ(Report(window.log), expected);
     EXPECT_EQ(tree.WrittenEntries(), row.entries);
@@ -264,20 +213,14 @@ TEST(Update, AChangeHiddenBySettingTheTimeBackIsNeverOkForCheckUnlessTheUpdateSa
   RecordingWindow update;
   tree.Update(update);
   RecordingWindow check;
-  testing_support::Verify(check, tree.checkfile);
+  Verify(check, tree.checkfile);
   const std::string path = tree.Path("a.txt");
-  const Lines expected =
-      kStatusChangeTimeSeen
-          ? Lines{"OK: " + path, "4 files tested.", "EVERY FILE APPEARS OK!"}
-          : Lines{"ERROR: MD5 sum does not match for " + path + ". Expected: " + kDigestA +
-                      " Calculated: " + kDigestB,
-                  "4 files tested.",
-                  "1 files MD5 sums did not match! Either these files were damaged or they were "
-                  "modified."};
   ASSERT_EQ(check.log.size(), 9u);
-  EXPECT_EQ(check.log[1], expected[0]);
-  EXPECT_EQ(Lines(check.log.end() - 2, check.log.end()),
-            Lines(expected.begin() + 1, expected.end()));
+  EXPECT_EQ(check.log[1], kStatusChangeTimeSeen
+                              ? "OK: " + path
+                              : "ERROR: MD5 sum does not match for " + path +
+                                    ". Expected: " + kDigestA + " Calculated: " + kDigestB);
+  EXPECT_EQ(Tail(check.log, 4), Summary(4, 0, kStatusChangeTimeSeen ? 0 : 1));
 }
 
 TEST(Update, LogsTheWalkAsMakeDoesWithItsOwnLinesInPlace) {
@@ -290,8 +233,7 @@ TEST(Update, LogsTheWalkAsMakeDoesWithItsOwnLinesInPlace) {
             (Lines{"File: a.txt", "Folder: " + tree.Path("empty"), "Folder: " + sub,
                    "File: abc.txt", "Folder: " + tree.Path("sub\\deeper"), "File: d.bin",
                    "File: e.txt", "ADDED: " + tree.Path("sub\\deeper\\e.txt"), "File: z.txt",
-                   "Operation complete.  Check file saved to " + tree.checkfile,
-                   "1 added, 0 changed, 0 removed, 4 unchanged."}));
+                   SavedTo(tree.top), "1 added, 0 changed, 0 removed, 4 unchanged."}));
   const Lines trace = window.Trace();
   EXPECT_EQ(Lines(trace.begin(), trace.begin() + 3),
             (Lines{"abort flag off", "state: generating", "clear log"}));
@@ -301,38 +243,6 @@ TEST(Update, LogsTheWalkAsMakeDoesWithItsOwnLinesInPlace) {
   EXPECT_EQ(window.state, checkfile::TaskState::Idle);
 }
 
-// Counts every opening for reading and every read, by path.
-class ReadCounter final : public platform::FaultHooks {
- public:
-  ReadCounter() { platform::InstallFaultHooks(this); }
-  ~ReadCounter() override { platform::InstallFaultHooks(nullptr); }
-  ReadCounter(const ReadCounter&) = delete;
-  ReadCounter& operator=(const ReadCounter&) = delete;
-
-  std::map<std::string, int> openings;
-  std::map<std::string, int> reads;
-
-  uint32_t OpenForRead(const std::string& path) override {
-    ++openings[path];
-    return 0;
-  }
-  uint32_t CreateForWrite(const std::string&) override { return 0; }
-  uint32_t ListFolder(const std::string&) override { return 0; }
-  uint32_t ListNext(const std::string&, size_t) override { return 0; }
-  uint32_t Read(intptr_t file, uint32_t&) override {
-    ++reads[open_[file]];
-    return 0;
-  }
-  uint32_t Write(intptr_t, uint32_t&) override { return 0; }
-  uint32_t Flush(intptr_t) override { return 0; }
-  uint32_t Replace(const std::string&, const std::string&) override { return 0; }
-  void Opened(intptr_t file, const std::string& path) override { open_[file] = path; }
-  void Closing(intptr_t file) override { open_.erase(file); }
-
- private:
-  std::map<intptr_t, std::string> open_;
-};
-
 // The property the update is for: on an untouched tree it writes exactly the entries make
 // wrote, and reads nothing but the checkfile, even beside a file of more than 4 GiB.
 TEST(Update, AnUntouchedTreeIsNotReadAtAll) {
@@ -340,31 +250,30 @@ TEST(Update, AnUntouchedTreeIsNotReadAtAll) {
   const std::string big = tree.Path("big.bin");
   WriteFile(big, "");
   fs::resize_file(big, VRTLY_BIG_FILE_SIZE);  // sparse: nothing to read from the disc
-  // The big file's entry as make writes it, with the digest md5sum gave for it at build time.
+  // The big file's entry as make writes it, with the digest md5sum gave for it at build
+  // time.
   Lines made = tree.WrittenEntries();
   made.insert(made.begin() + 1, Entry(VRTLY_BIG_FILE_MD5, "big.bin"));
-  std::string text = "; header\r\n; 1/2/2026\r\n";
-  for (const std::string& entry : made)
-    text += entry + "\r\n";
-  WriteFile(tree.checkfile, text);
-  tree.TrustCheckfile();
+  tree.WriteCheckfile(made);
 
   RecordingWindow window;
   {
-    ReadCounter counter;
+    FaultInjector counter;  // counts the openings and reads
     tree.Update(window);
-    EXPECT_EQ(counter.openings, (std::map<std::string, int>{{tree.checkfile, 1}}));
-    ASSERT_EQ(counter.reads.size(), 1u);
-    EXPECT_EQ(counter.reads.begin()->first, tree.checkfile);
+    EXPECT_EQ(counter.Openings(), (std::map<std::string, int>{{tree.checkfile, 1}}));
+    const std::map<std::string, int> reads = counter.Reads();
+    ASSERT_EQ(reads.size(), 1u);
+    EXPECT_EQ(reads.begin()->first, tree.checkfile);
   }
   EXPECT_EQ(Report(window.log).back(), "0 added, 0 changed, 0 removed, 5 unchanged.");
-  std::string expected = testing_support::kVersionHeaderLine;
+  std::string expected = kVersionHeaderLine;
   for (const std::string& entry : made)
     expected += entry + "\r\n";
   EXPECT_EQ(WithoutTimestamp(ReadFile(tree.checkfile)), expected);
 }
 
-// Within the margin a file is read again: file systems that keep times to 2 seconds round them.
+// Within the margin a file is read again: file systems that keep times to 2 seconds round
+// them.
 TEST(Update, AFileKeepsItsDigestOnlyWhenItsLastChangeIsOlderThanTheMargin) {
   const FileTime checkfileTime{1'000'000 * kSecond};
   const struct {
@@ -383,12 +292,11 @@ TEST(Update, AFileKeepsItsDigestOnlyWhenItsLastChangeIsOlderThanTheMargin) {
   }
 }
 
-// So that a file changed while the walk ran is read again next time: make and update both.
+// So that a file changed while the walk ran is read again next time: make and update
+// both.
 TEST(Update, TheWrittenCheckfileCarriesTheMomentTheWalkBegan) {
   const std::function<void(UpdateTree&, RecordingWindow&)> tasks[] = {
-      [](UpdateTree& tree, RecordingWindow& window) {
-        testing_support::Generate(window, tree.top);
-      },
+      [](UpdateTree& tree, RecordingWindow& window) { Generate(window, tree.top); },
       [](UpdateTree& tree, RecordingWindow& window) { tree.Update(window); },
   };
   for (const auto& task : tasks) {
@@ -407,16 +315,17 @@ TEST(Update, TheWrittenCheckfileCarriesTheMomentTheWalkBegan) {
   }
 }
 
-// A file that cannot be read keeps its old entry, and so that its change is still found, the
-// checkfile keeps the old time; a new file that cannot be read stays out, as with make.
+// A file that cannot be read keeps its old entry, and so that its change is still found,
+// the checkfile keeps the old time; a new file that cannot be read stays out, as with
+// make.
 TEST(Update, AFileThatCannotBeDigestedKeepsItsOldEntry) {
   UpdateTree tree;
   tree.DistrustCheckfile();
   WriteFile(tree.Path("a.txt"), "b");
   WriteFile(tree.Path("b.txt"), "n");
   FaultInjector faults;
-  faults.FailOpening(tree.Path("a.txt"), testing_support::kAccessDenied);
-  faults.FailOpening(tree.Path("b.txt"), testing_support::kAccessDenied);
+  faults.FailOpening(tree.Path("a.txt"), kAccessDenied);
+  faults.FailOpening(tree.Path("b.txt"), kAccessDenied);
   RecordingWindow window;
   tree.Update(window);
   EXPECT_EQ(Lines(window.log.begin(), window.log.begin() + 4),
@@ -426,8 +335,8 @@ TEST(Update, AFileThatCannotBeDigestedKeepsItsOldEntry) {
   EXPECT_EQ(Modified(tree.checkfile), tree.checkfileTime);
 }
 
-// The files below a folder the walk could not search may all be there still: their entries
-// stay, after the walked files, and the checkfile keeps the old time.
+// The files below a folder the walk could not search may all be there still: their
+// entries stay, after the walked files, and the checkfile keeps the old time.
 TEST(Update, EntriesBelowAFolderThatCannotBeSearchedAreKept) {
   struct Fault {
     const char* name;
@@ -445,8 +354,7 @@ TEST(Update, EntriesBelowAFolderThatCannotBeSearchedAreKept) {
        {kMadeEntries[0], kMadeEntries[1], kMadeEntries[3], kMadeEntries[2]}},
       {"a listing that breaks off after its first entry",
        [](FaultInjector& injector, const UpdateTree& tree) {
-         injector.BreakListing(tree.Path("sub"), testing_support::kDotEntries + 1,
-                               testing_support::kReadFault);
+         injector.BreakListing(tree.Path("sub"), kDotEntries + 1, kReadFault);
        },
        [](const UpdateTree& tree) {
          return Lines{checkfile::kListingBrokeText + tree.Path("sub")};
@@ -462,7 +370,7 @@ TEST(Update, EntriesBelowAFolderThatCannotBeSearchedAreKept) {
     RecordingWindow window;
     tree.Update(window);
     Lines expected = fault.report(tree);
-    expected.push_back("Operation complete.  Check file saved to " + tree.checkfile);
+    expected.push_back(SavedTo(tree.top));
     expected.push_back("0 added, 0 changed, 0 removed, 3 unchanged.");
     EXPECT_EQ(Report(window.log), expected);
     EXPECT_EQ(tree.WrittenEntries(), fault.entries);
@@ -470,7 +378,8 @@ TEST(Update, EntriesBelowAFolderThatCannotBeSearchedAreKept) {
   }
 }
 
-// Whenever the update does not get to write, the old checkfile stays as it was, time and all.
+// Whenever the update does not get to write, the old checkfile stays as it was, time and
+// all.
 TEST(Update, WritesNothingWhenStoppedOrLeftWithNoFiles) {
   struct Case {
     const char* name;
@@ -484,9 +393,7 @@ TEST(Update, WritesNothingWhenStoppedOrLeftWithNoFiles) {
        {"OPERATION ABORTED BY USER."},
        nullptr},
       {"stopped two folders down",
-       [](UpdateTree&, RecordingWindow& window) {
-         window.abortAtEvent = 4 + 4 * testing_support::kDotEntries;
-       },
+       [](UpdateTree&, RecordingWindow& window) { window.abortAtEvent = 4 + 4 * kDotEntries; },
        {"OPERATION ABORTED BY USER.", "OPERATION ABORTED BY USER.", "OPERATION ABORTED BY USER."},
        nullptr},
       {"every file gone",

@@ -22,6 +22,8 @@ inline constexpr char kDigestA[] = "0cc175b9c0f1b6a831c399e269772661";
 inline constexpr char kDigestAbc[] = "900150983cd24fb0d6963f7d28e17f72";
 inline constexpr char kDigestEmpty[] = "d41d8cd98f00b204e9800998ecf8427e";
 inline constexpr char kDigestMessageDigest[] = "f96b697d7cb7938d525a2f31aaf161d0";
+// MD5 of "b".
+inline constexpr char kDigestB[] = "92eb5ffee6ae2fec3ad71c777531578f";
 
 // The first header line of a checkfile written by this version.
 inline constexpr char kVersionHeaderLine[] =
@@ -33,6 +35,9 @@ inline constexpr char kCouldNotBeTested[] =
     " files could not be tested. Either they could not be opened or were not there.";
 inline constexpr char kDidNotMatch[] =
     " files MD5 sums did not match! Either these files were damaged or they were modified.";
+
+// The line each folder level logs when a task is stopped.
+inline constexpr char kAborted[] = "OPERATION ABORTED BY USER.";
 
 // The system's error code for a file that is not there (ERROR_FILE_NOT_FOUND, ENOENT).
 inline constexpr uint32_t kFileNotFound = 2;
@@ -116,6 +121,15 @@ inline Written SplitOffTimestamp(const std::string& bytes) {
 
 inline std::string WithoutTimestamp(const std::string& bytes) {
   return SplitOffTimestamp(bytes).rest;
+}
+
+// The lines of the checkfile that are not comments (";"), without their line ends.
+inline Lines EntryLines(const std::string& checkfile) {
+  Lines entries;
+  for (const std::string& line : checkfile::SplitLines(ReadFile(checkfile))) {
+    if (line.empty() || line[0] != ';') entries.push_back(line);
+  }
+  return entries;
 }
 
 }  // namespace testing_support

@@ -80,6 +80,20 @@ int FaultInjector::Openings(const std::string& path) const {
   return found == rules_.end() ? 0 : found->second.openings;
 }
 
+std::map<std::string, int> FaultInjector::Openings() const {
+  const std::lock_guard lock(mutex_);
+  std::map<std::string, int> openings;
+  for (const auto& [path, rules] : rules_) {
+    if (rules.openings > 0) openings[path] = rules.openings;
+  }
+  return openings;
+}
+
+std::map<std::string, int> FaultInjector::Reads() const {
+  const std::lock_guard lock(mutex_);
+  return reads_;
+}
+
 FaultInjector::Rules* FaultInjector::RulesFor(const std::string& path) {
   const auto found = rules_.find(path);
   return found == rules_.end() ? nullptr : &found->second;
@@ -135,6 +149,7 @@ uint32_t FaultInjector::Read(intptr_t file, uint32_t& count) {
   const std::lock_guard lock(mutex_);
   const auto found = open_.find(file);
   if (found == open_.end()) return 0;
+  ++reads_[found->second.path];
   const Rules* rules = RulesFor(found->second.path);
   if (rules == nullptr) return 0;
   uint64_t& moved = found->second.moved;

@@ -68,6 +68,10 @@ class FaultInjector : public platform::FaultHooks {
 
   // How often path has been opened for reading so far.
   int Openings(const std::string& path) const;
+  // Every path opened for reading so far, with how often; every path read from, with how many
+  // reads.
+  std::map<std::string, int> Openings() const;
+  std::map<std::string, int> Reads() const;
 
   uint32_t OpenForRead(const std::string& path) override;
   uint32_t CreateForWrite(const std::string& path) override;
@@ -109,6 +113,7 @@ class FaultInjector : public platform::FaultHooks {
   mutable std::mutex mutex_;  // guards the rules and the open files
   std::map<std::string, Rules> rules_;
   std::map<intptr_t, OpenFile> open_;
+  std::map<std::string, int> reads_;
   platform::FaultHooks* previous_;
 };
 

@@ -29,4 +29,30 @@ void MakeSlowTree(const TempDir& dir, int largeFiles = kSlowTreeLargeFiles);
 // The names in the slow tree: the stem and the number in four digits.
 std::string Numbered(const char* stem, int n);
 
+// vrtly's exit codes.
+inline constexpr int kSuccess = 0;
+inline constexpr int kFilesFailed = 1;
+inline constexpr int kTrouble = 2;
+inline constexpr int kInterrupted = 130;
+
+// The run ended with the exit code and printed exactly these lines.
+void ExpectRun(const ProgramRun& run, int exitCode, const std::vector<std::string>& out,
+               const std::vector<std::string>& err = {});
+
+// The output ends with `aborted` lines "OPERATION ABORTED BY USER." (one a folder level), and
+// the line before them is another.
+void ExpectAbortedEnd(const std::vector<std::string>& out, size_t aborted);
+
+#ifndef _WIN32
+// vrtly run to its end with standard error on a pseudo-terminal of the given width and standard
+// output in a file: the exit code (-1 when it did not exit), the lines of standard output, and
+// the bytes drawn on the terminal.
+struct TerminalRun {
+  int exitCode = -1;
+  std::vector<std::string> out;
+  std::string drawn;
+};
+TerminalRun VrtlyOnTerminal(const std::vector<std::string>& args, unsigned short columns);
+#endif
+
 }  // namespace testing_support
