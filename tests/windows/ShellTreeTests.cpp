@@ -26,7 +26,7 @@
 namespace {
 
 using app::TVtSelectFolderDialog;
-using app::TVtSelectFolderDialogOption;
+using Option = app::TVtSelectFolderDialogOption;
 using app::TVtSelectFolderForm;
 using app::TVtShellLocator;
 using folder_testing::ChildContaining;
@@ -56,16 +56,25 @@ bool Has(const std::vector<std::string>& labels, const std::string& label) {
   return std::find(labels.begin(), labels.end(), label) != labels.end();
 }
 
-// A dialog rooted at a folder of its own, with the given options added to the defaults.
+// The dialog's options with one turned on or off.
+void SetOption(TVtSelectFolderDialog& dialog, Option option, bool on) {
+  auto options = dialog.Options();
+  on ? options.Include(option) : options.Exclude(option);
+  dialog.SetOptions(options);
+}
+
+// A dialog rooted at a folder (by default the drives folder), with the given options added to
+// the defaults.
 struct FolderDialog : TVtSelectFolderDialog {
-  explicit FolderDialog(const std::string& root,
-                        std::initializer_list<TVtSelectFolderDialogOption> extra = {}) {
-    SetBaseFolder(LocatorOf(root));
-    auto options = Options();
+  explicit FolderDialog(
+      const TVtShellLocator& root = TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES),
+      std::initializer_list<Option> extra = {}) {
+    SetBaseFolder(root);
     for (auto option : extra)
-      options.Include(option);
-    SetOptions(options);
+      SetOption(*this, option, true);
   }
+  explicit FolderDialog(const std::string& root, std::initializer_list<Option> extra = {})
+      : FolderDialog(LocatorOf(root), extra) {}
 };
 
 // The labels below the root of a run's tree.
@@ -133,12 +142,9 @@ TEST(ShellLocator, LayoutDataRoundTrips) {
 }
 
 TEST(ShellTree, VirtualFoldersAreListedOnlyWithTheirOption) {
-  TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
+  FolderDialog dialog;
   const auto plain = RootLabels(dialog);
-  auto options = dialog.Options();
-  options.Include(TVtSelectFolderDialogOption::sfdoVirtualFolders);
-  dialog.SetOptions(options);
+  SetOption(dialog, Option::sfdoVirtualFolders, true);
   const auto all = RootLabels(dialog);
   EXPECT_EQ(all.size(), plain.size() + 1);
   EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& label) {
@@ -159,10 +165,8 @@ TEST(ShellTree, HiddenFoldersAndFilesFollowTheirOptions) {
   EXPECT_TRUE(Has(labels, "secret"));
   EXPECT_EQ(labels.size(), 2u);  // no files
 
-  auto options = dialog.Options();
-  options.Exclude(TVtSelectFolderDialogOption::sfdoShowHidden);
-  options.Include(TVtSelectFolderDialogOption::sfdoIncludeNonFolders);
-  dialog.SetOptions(options);
+  SetOption(dialog, Option::sfdoShowHidden, false);
+  SetOption(dialog, Option::sfdoIncludeNonFolders, true);
   labels = RootLabels(dialog);
   EXPECT_TRUE(Has(labels, "visible"));
   EXPECT_FALSE(Has(labels, "secret"));
@@ -199,8 +203,7 @@ TEST(ShellTree, APresetFolderIsReachedThroughItsParentsAndAMissingStepBeeps) {
   const std::string child = temp / "outer\\inner";
   ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryA(child.c_str(), nullptr));
-  TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
+  FolderDialog dialog;
   dialog.ChosenFolder() = LocatorOf(child);
   RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
                           const ui::TreeView& view = form.ShellTree.View();
@@ -226,7 +229,7 @@ TEST(ShellTree, APresetFolderIsReachedThroughItsParentsAndAMissingStepBeeps) {
 
 TEST(ShellTree, CreateFolderMakesNewFolderThenNewFolder2AndEditsItsLabel) {
   TempDir temp;
-  FolderDialog dialog(temp.path().string(), {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
+  FolderDialog dialog(temp.path().string(), {Option::sfdoCreateDeleteButtons});
   std::string edited;
   // The new folder's label is read at once: under a busy display another program's window
   // can take the focus, which ends the edit.
@@ -290,7 +293,7 @@ TEST(ShellTree, AFolderThatCannotBeCreatedIsReportedOncePerSeries) {
   TempDir temp;
   const std::string gone = temp / "gone";
   ASSERT_TRUE(CreateDirectoryA(gone.c_str(), nullptr));
-  FolderDialog dialog(gone, {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
+  FolderDialog dialog(gone, {Option::sfdoCreateDeleteButtons});
   BoxCatcher boxes;
   bool created = true;
   RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
@@ -323,7 +326,7 @@ TEST(ShellTree, WhenEveryNameIsTakenTheNameClashIsReported) {
         (temp / ("New Folder" + (number == 1 ? "" : " (" + suffix + ")"))).c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((temp / ("fldr" + suffix)).c_str(), nullptr));
   }
-  FolderDialog dialog(temp.path().string(), {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
+  FolderDialog dialog(temp.path().string(), {Option::sfdoCreateDeleteButtons});
   BoxCatcher boxes;
   bool created = true;
   RunWithSteps(dialog,
@@ -351,7 +354,7 @@ TEST(ShellTree, DeleteHandsTheFolderToTheShellAndRefreshes) {
   TempDir temp;
   ASSERT_TRUE(CreateDirectoryA((temp / "victim").c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryA((temp / "keeper").c_str(), nullptr));
-  FolderDialog dialog(temp.path().string(), {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
+  FolderDialog dialog(temp.path().string(), {Option::sfdoCreateDeleteButtons});
   BoxCatcher confirmations(BoxCatcher::Press(IDYES));
   RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
                           ui::TreeView& view = form.ShellTree.View();
@@ -388,8 +391,7 @@ void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST(ShellTree, TheContextMenuIsTheShellsOwnAndNeedsItsOption) {
-  TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
+  FolderDialog dialog;
   const Step openMenu = [](TVtSelectFolderForm& form) {
     ui::TreeView& view = form.ShellTree.View();
     view.Select(ChildContaining(view, view.Root(), "(C:)"));
@@ -403,16 +405,13 @@ TEST(ShellTree, TheContextMenuIsTheShellsOwnAndNeedsItsOption) {
   RunWithSteps(dialog, {openMenu, ClickCancel()});
   EXPECT_GT(menuItems, 0);
 
-  auto options = dialog.Options();
-  options.Exclude(TVtSelectFolderDialogOption::sfdoContextMenus);
-  dialog.SetOptions(options);
+  SetOption(dialog, Option::sfdoContextMenus, false);
   RunWithSteps(dialog, {openMenu, ClickCancel()});
   EXPECT_EQ(menuItems, -1);
 }
 
 TEST(ShellTree, DropRegistrationFollowsItsOption) {
-  TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
+  FolderDialog dialog;
   const auto registered = [](TVtSelectFolderForm& form) {
     // The system keeps a registered target in this property of the window.
     return GetPropA(form.ShellTree.Handle(), "OleDropTargetInterface") != nullptr;
@@ -421,10 +420,8 @@ TEST(ShellTree, DropRegistrationFollowsItsOption) {
   bool withoutOption = true;
   RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) { withoutOption = registered(form); },
                         ClickCancel()});
-  auto options = dialog.Options();
-  options.Include(TVtSelectFolderDialogOption::sfdoOleDrop);
-  options.Include(TVtSelectFolderDialogOption::sfdoOleDrag);
-  dialog.SetOptions(options);
+  SetOption(dialog, Option::sfdoOleDrop, true);
+  SetOption(dialog, Option::sfdoOleDrag, true);
   RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
                           withOption = registered(form);
                           using Tree = app::TVtShellTreeOption;
