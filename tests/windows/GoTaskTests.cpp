@@ -32,10 +32,6 @@ std::string Timestamp() {
   return checkfile::TimestampText(platform::CurrentLocalTime(), platform::UserDateTimeSettings());
 }
 
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 using GoTask = gui_test::MainWindowTask;
 
 TEST_F(GoTask, WritesTheCheckfileOfTheTreeAndEndsIdleWithTheBanner) {
@@ -103,7 +99,7 @@ TEST_F(GoTask, AFolderWithoutVisibleFilesShowsNoFilesToWorkWith) {
   EXPECT_EQ(LogLines(form), Lines{"Folder: " + (dir / "empty")});
   EXPECT_EQ(form.StatusText(), "");
   EXPECT_EQ(ControlState(form), "idle");
-  EXPECT_FALSE(Exists(Checkfile()));
+  EXPECT_FALSE(fs::exists(Checkfile()));
 }
 
 // The error box's text for a checkfile that cannot be created for the given system error.

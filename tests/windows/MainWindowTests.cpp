@@ -73,17 +73,6 @@ const char* const kHelpTextStart[] = {
     "Veritally.exe file where you need it and run it from there.",
 };
 
-// Lines of a text in which every line ends in CR LF.
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  EXPECT_EQ(start, text.size()) << "the text does not end in a line break";
-  return lines;
-}
-
 class MainWindow : public testing::Test {
  protected:
   ui::Application& application = gui_test::TestApplication();  // before the window
@@ -150,7 +139,8 @@ TEST_F(MainWindow, StartsOnTheAboutPageWithBannerHelpTextAndTheExecutablesFolder
   EXPECT_NE(notice.find("Veritally authors"), std::string::npos);
   EXPECT_EQ(form.StatusBanner(), banner);
 
-  const std::vector<std::string> help = SplitLines(form.LogText());
+  EXPECT_TRUE(form.LogText().ends_with("\r\n")) << "the text does not end in a line break";
+  const std::vector<std::string> help = gui_test::LogLines(form);
   ASSERT_EQ(help.size(), 66u);
   for (size_t line = 0; line < 42; ++line)
     EXPECT_EQ(help[line], kHelpTextStart[line]) << line + 1;
