@@ -26,6 +26,7 @@ using folder_testing::ChildContaining;
 using folder_testing::ClickCancel;
 using folder_testing::ClickOk;
 using folder_testing::ClientOf;
+using folder_testing::Inspect;
 using folder_testing::RunWithSteps;
 using folder_testing::Step;
 using ui::BoundsInParent;
@@ -67,33 +68,26 @@ Step Resize(int width, int height) {
   };
 }
 
-// A run that looks at the form as it comes up, then is cancelled.
-void Inspect(TVtSelectFolderDialog& dialog, const Step& look) {
-  RunWithSteps(dialog, {look, ClickCancel()});
-}
-
 TEST(SelectFolderDialog, FirstRunShowsTheDrivesFolderExpandedAndSelected) {
   MainWindowDialog dialog;
   EXPECT_EQ(dialog.Options().Bits(), 0x2C2);
-  const bool confirmed =
-      RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
-                              const ui::TreeView& view = form.ShellTree.View();
-                              EXPECT_EQ(form.Caption(), "Browse for Folder");
-                              HTREEITEM root = view.Root();
-                              ASSERT_NE(root, nullptr);
-                              EXPECT_EQ(view.NextSibling(root), nullptr);
-                              EXPECT_TRUE(view.IsExpanded(root));
-                              EXPECT_EQ(view.Selected(), root);
-                              EXPECT_NE(Drive(form, 'C'), nullptr);
-                              EXPECT_NE(Drive(form, 'Z'), nullptr);
-                              // Control Panel is outside the file system.
-                              EXPECT_EQ(ChildContaining(view, root, "Control"), nullptr);
-                              EXPECT_EQ(form.VtStatusBar1.SimpleText(), "");
-                              EXPECT_FALSE(form.BtnNewFolder.IsVisible());
-                              EXPECT_FALSE(form.BtnDeleteFolder.IsVisible());
-                              EXPECT_TRUE(form.ShellTree.View().IsVisible());
-                            },
-                            ClickCancel()});
+  const bool confirmed = Inspect(dialog, [](TVtSelectFolderForm& form) {
+    const ui::TreeView& view = form.ShellTree.View();
+    EXPECT_EQ(form.Caption(), "Browse for Folder");
+    HTREEITEM root = view.Root();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(view.NextSibling(root), nullptr);
+    EXPECT_TRUE(view.IsExpanded(root));
+    EXPECT_EQ(view.Selected(), root);
+    EXPECT_NE(Drive(form, 'C'), nullptr);
+    EXPECT_NE(Drive(form, 'Z'), nullptr);
+    // Control Panel is outside the file system.
+    EXPECT_EQ(ChildContaining(view, root, "Control"), nullptr);
+    EXPECT_EQ(form.VtStatusBar1.SimpleText(), "");
+    EXPECT_FALSE(form.BtnNewFolder.IsVisible());
+    EXPECT_FALSE(form.BtnDeleteFolder.IsVisible());
+    EXPECT_TRUE(form.ShellTree.View().IsVisible());
+  });
   EXPECT_FALSE(confirmed);
   EXPECT_TRUE(dialog.ChosenFolder().IsEmpty());
 }

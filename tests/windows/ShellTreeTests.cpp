@@ -34,6 +34,7 @@ using folder_testing::Children;
 using folder_testing::ClickCancel;
 using folder_testing::ClickOk;
 using folder_testing::ClickToolButton;
+using folder_testing::Inspect;
 using folder_testing::LocatorOf;
 using folder_testing::RunWithSteps;
 using folder_testing::Step;
@@ -80,11 +81,10 @@ struct FolderDialog : TVtSelectFolderDialog {
 // The labels below the root of a run's tree.
 std::vector<std::string> RootLabels(TVtSelectFolderDialog& dialog) {
   std::vector<std::string> labels;
-  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
-                          const ui::TreeView& view = form.ShellTree.View();
-                          labels = Labels(view, view.Root());
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    const ui::TreeView& view = form.ShellTree.View();
+    labels = Labels(view, view.Root());
+  });
   return labels;
 }
 
@@ -205,16 +205,15 @@ TEST(ShellTree, APresetFolderIsReachedThroughItsParentsAndAMissingStepBeeps) {
   ASSERT_TRUE(CreateDirectoryA(child.c_str(), nullptr));
   FolderDialog dialog;
   dialog.ChosenFolder() = LocatorOf(child);
-  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
-                          const ui::TreeView& view = form.ShellTree.View();
-                          HTREEITEM selected = view.Selected();
-                          EXPECT_EQ(view.ItemText(selected), "inner");
-                          EXPECT_FALSE(view.IsExpanded(selected));
-                          EXPECT_TRUE(view.IsExpanded(view.Parent(selected)));
-                          EXPECT_EQ(form.ShellTree.NodeData(selected)->path, child);
-                          EXPECT_EQ(form.VtStatusBar1.SimpleText().substr(0, 3), "C:\\");
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    const ui::TreeView& view = form.ShellTree.View();
+    HTREEITEM selected = view.Selected();
+    EXPECT_EQ(view.ItemText(selected), "inner");
+    EXPECT_FALSE(view.IsExpanded(selected));
+    EXPECT_TRUE(view.IsExpanded(view.Parent(selected)));
+    EXPECT_EQ(form.ShellTree.NodeData(selected)->path, child);
+    EXPECT_EQ(form.VtStatusBar1.SimpleText().substr(0, 3), "C:\\");
+  });
 
   // The folder is gone: the walk stops at its parent, which is selected.
   ASSERT_TRUE(RemoveDirectoryA(child.c_str()));
@@ -296,11 +295,10 @@ TEST(ShellTree, AFolderThatCannotBeCreatedIsReportedOncePerSeries) {
   FolderDialog dialog(gone, {Option::sfdoCreateDeleteButtons});
   BoxCatcher boxes;
   bool created = true;
-  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
-                          ASSERT_TRUE(RemoveDirectoryA(gone.c_str()));
-                          created = form.ShellTree.CreateNewFolder();
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    ASSERT_TRUE(RemoveDirectoryA(gone.c_str()));
+    created = form.ShellTree.CreateNewFolder();
+  });
   EXPECT_FALSE(created);
   ASSERT_EQ(boxes.Boxes().size(), 2u);
   // The system's own text ("The system cannot find the path specified." on Windows, "Path not
@@ -329,9 +327,7 @@ TEST(ShellTree, WhenEveryNameIsTakenTheNameClashIsReported) {
   FolderDialog dialog(temp.path().string(), {Option::sfdoCreateDeleteButtons});
   BoxCatcher boxes;
   bool created = true;
-  RunWithSteps(dialog,
-               {[&](TVtSelectFolderForm& form) { created = form.ShellTree.CreateNewFolder(); },
-                ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) { created = form.ShellTree.CreateNewFolder(); });
   EXPECT_FALSE(created);
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(boxes.Boxes()[0].caption, "Warning");
@@ -341,11 +337,10 @@ TEST(ShellTree, WhenEveryNameIsTakenTheNameClashIsReported) {
 
   // With one name free the fldr series is used.
   ASSERT_TRUE(RemoveDirectoryA((temp / "fldr7").c_str()));
-  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
-                          created = form.ShellTree.CreateNewFolder();
-                          form.ShellTree.View().EndEditLabel(true);
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    created = form.ShellTree.CreateNewFolder();
+    form.ShellTree.View().EndEditLabel(true);
+  });
   EXPECT_TRUE(created);
   EXPECT_TRUE(IsDirectory(temp / "fldr7"));
 }
@@ -402,11 +397,11 @@ TEST(ShellTree, TheContextMenuIsTheShellsOwnAndNeedsItsOption) {
                  MAKELPARAM(-1, -1));
     KillTimer(nullptr, timer);
   };
-  RunWithSteps(dialog, {openMenu, ClickCancel()});
+  Inspect(dialog, openMenu);
   EXPECT_GT(menuItems, 0);
 
   SetOption(dialog, Option::sfdoContextMenus, false);
-  RunWithSteps(dialog, {openMenu, ClickCancel()});
+  Inspect(dialog, openMenu);
   EXPECT_EQ(menuItems, -1);
 }
 
@@ -418,16 +413,14 @@ TEST(ShellTree, DropRegistrationFollowsItsOption) {
   };
   bool withOption = false;
   bool withoutOption = true;
-  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) { withoutOption = registered(form); },
-                        ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) { withoutOption = registered(form); });
   SetOption(dialog, Option::sfdoOleDrop, true);
   SetOption(dialog, Option::sfdoOleDrag, true);
-  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
-                          withOption = registered(form);
-                          using Tree = app::TVtShellTreeOption;
-                          EXPECT_TRUE(form.ShellTree.Options().Contains(Tree::stoOleDrag));
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    withOption = registered(form);
+    using Tree = app::TVtShellTreeOption;
+    EXPECT_TRUE(form.ShellTree.Options().Contains(Tree::stoOleDrag));
+  });
   EXPECT_TRUE(withOption);
   EXPECT_FALSE(withoutOption);
 }
@@ -448,21 +441,20 @@ TEST(ShellTreeDropTarget, AnExceptionInsideADropComesBackAsAnErrorCode) {
       {"any other exception", [] { throw std::runtime_error("filter failed"); }, E_UNEXPECTED},
       {"no exception", [] {}, S_OK},
   };
-  RunWithSteps(dialog,
-               {[&](TVtSelectFolderForm& form) {
-                  ui::ComPtr<IDropTarget> target(new app::ShellTreeDropTarget(form.ShellTree));
-                  for (const auto& row : rows) {
-                    SCOPED_TRACE(row.what);
-                    form.ShellTree.OnAddItem = [&row](IShellFolder*, LPCITEMIDLIST, LPCITEMIDLIST,
-                                                      ULONG, bool&) { row.fail(); };
-                    DWORD effect = DROPEFFECT_COPY;
-                    const POINTL nowhere{-10000, -10000};  // over no item
-                    EXPECT_EQ(target->Drop(nullptr, 0, nowhere, &effect), row.answer);
-                    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
-                  }
-                  form.ShellTree.OnAddItem = nullptr;
-                },
-                ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    ui::ComPtr<IDropTarget> target(new app::ShellTreeDropTarget(form.ShellTree));
+    for (const auto& row : rows) {
+      SCOPED_TRACE(row.what);
+      form.ShellTree.OnAddItem = [&row](IShellFolder*, LPCITEMIDLIST, LPCITEMIDLIST, ULONG, bool&) {
+        row.fail();
+      };
+      DWORD effect = DROPEFFECT_COPY;
+      const POINTL nowhere{-10000, -10000};  // over no item
+      EXPECT_EQ(target->Drop(nullptr, 0, nowhere, &effect), row.answer);
+      EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+    }
+    form.ShellTree.OnAddItem = nullptr;
+  });
 }
 
 }  // namespace
