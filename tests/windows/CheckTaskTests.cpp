@@ -19,18 +19,12 @@ using gui_test::ControlState;
 using gui_test::LogLines;
 using gui_test::OpenDialogScript;
 using gui_test::SystemText;
-using testing_support::kCouldNotBeTested;
-using testing_support::TempDir;
-using testing_support::WriteFile;
-using Lines = std::vector<std::string>;
-
-constexpr char kDidNotMatch[] =
-    " files MD5 sums did not match! Either these files were damaged or they were modified.";
+using namespace testing_support;
 
 using CheckTask = gui_test::MainWindowTask;
 
 TEST_F(CheckTask, AFreshCheckfileTestsOkAndADamagedTreeShowsEveryKindOfFailure) {
-  testing_support::MakeSmallTree(dir);
+  MakeSmallTree(dir);
   ClickGo(Root() + "\\");
   const std::string checkfile = dir / "VRTLY-sums.MD5";
   {
@@ -62,8 +56,8 @@ TEST_F(CheckTask, AFreshCheckfileTestsOkAndADamagedTreeShowsEveryKindOfFailure) 
   }
   EXPECT_EQ(LogLines(form),
             (Lines{"Testing MD5 sums in " + checkfile, "OK: " + (dir / "a.txt"),
-                   "ERROR: MD5 sum does not match for " + (dir / "sub\\abc.txt") + ". Expected: " +
-                       testing_support::kDigestAbc + " Calculated: " + testing_support::kDigestA,
+                   "ERROR: MD5 sum does not match for " + (dir / "sub\\abc.txt") +
+                       ". Expected: " + kDigestAbc + " Calculated: " + kDigestA,
                    "OK: " + (dir / "sub\\deeper\\d.bin"),
                    "ERROR: Could not open file (" + (dir / "z.txt") + ")", "Operation complete.",
                    "", "3 files tested.", std::string("1") + kCouldNotBeTested,

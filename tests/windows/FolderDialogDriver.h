@@ -31,6 +31,12 @@ inline bool RunWithSteps(app::TVtSelectFolderDialog& dialog, std::vector<Step> s
 Step ClickOk();
 Step ClickCancel();
 
+// A run with one step that looks at the form as it comes up, then Cancel; returns what RunModal
+// returned.
+inline bool Inspect(app::TVtSelectFolderDialog& dialog, Step look) {
+  return RunWithSteps(dialog, {std::move(look), ClickCancel()});
+}
+
 // The tree's children of an item, and the first child whose label contains the text.
 std::vector<HTREEITEM> Children(const ui::TreeView& view, HTREEITEM parent);
 HTREEITEM ChildContaining(const ui::TreeView& view, HTREEITEM parent, const std::string& text);

@@ -26,24 +26,16 @@ using gui_test::ControlState;
 using gui_test::LogLines;
 using gui_test::OpenDialogScript;
 using gui_test::SystemText;
-using testing_support::ReadFile;
-using testing_support::SplitOffTimestamp;
-using testing_support::TempDir;
-using testing_support::WriteFile;
-using Lines = std::vector<std::string>;
+using namespace testing_support;
 
 std::string Timestamp() {
   return checkfile::TimestampText(platform::CurrentLocalTime(), platform::UserDateTimeSettings());
 }
 
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 using GoTask = gui_test::MainWindowTask;
 
 TEST_F(GoTask, WritesTheCheckfileOfTheTreeAndEndsIdleWithTheBanner) {
-  testing_support::MakeSmallTree(dir);
+  MakeSmallTree(dir);
   std::set<std::string> statesSeen;
   std::set<std::string> statusesSeen;
   form.beforeEvents = [&] {
@@ -55,28 +47,28 @@ TEST_F(GoTask, WritesTheCheckfileOfTheTreeAndEndsIdleWithTheBanner) {
   ClickGo(Root() + "\\");
   const std::string after = Timestamp();
 
-  const testing_support::Written written = SplitOffTimestamp(ReadFile(Checkfile()));
-  EXPECT_EQ(written.rest, testing_support::SmallTreeCheckfileWithoutTimestamp());
+  const Written written = SplitOffTimestamp(ReadFile(Checkfile()));
+  EXPECT_EQ(written.rest, SmallTreeCheckfileWithoutTimestamp());
   EXPECT_TRUE(written.timestampLine == "; " + before || written.timestampLine == "; " + after)
       << written.timestampLine << " is not between " << before << " and " << after;
 
   EXPECT_EQ(LogLines(form),
             (Lines{"File: a.txt", "Folder: " + (dir / "empty"), "Folder: " + (dir / "sub"),
                    "File: abc.txt", "Folder: " + (dir / "sub\\deeper"), "File: d.bin",
-                   "File: z.txt", "Operation complete.  Check file saved to " + Checkfile()}));
+                   "File: z.txt", SavedTo(Root())}));
   EXPECT_EQ(form.StatusText(), form.StatusBanner());
   EXPECT_EQ(ControlState(form), "idle");
   EXPECT_EQ(form.GetSelectedFolder(), Root());  // without its trailing "\"
   EXPECT_TRUE(boxes.OtherBoxes().empty());
 
   EXPECT_EQ(statesSeen, std::set<std::string>{"generating"});
-  EXPECT_TRUE(statusesSeen.count("4 files processed.\nWorking in " + Root()));
-  EXPECT_TRUE(statusesSeen.count("3 files processed.\nWorking in " + (dir / "sub\\deeper")));
+  EXPECT_TRUE(statusesSeen.count(Progress(4, Root())));
+  EXPECT_TRUE(statusesSeen.count(Progress(3, dir / "sub\\deeper")));
   EXPECT_TRUE(statusesSeen.count("Generating check file..."));
 }
 
 TEST_F(GoTask, ASecondClickOnTheSameFolderWritesTheSame) {
-  testing_support::MakeSmallTree(dir);
+  MakeSmallTree(dir);
   ClickGo(Root() + "\\");
   const Lines firstLog = LogLines(form);
   const std::string first = SplitOffTimestamp(ReadFile(Checkfile())).rest;
@@ -107,7 +99,7 @@ TEST_F(GoTask, AFolderWithoutVisibleFilesShowsNoFilesToWorkWith) {
   EXPECT_EQ(LogLines(form), Lines{"Folder: " + (dir / "empty")});
   EXPECT_EQ(form.StatusText(), "");
   EXPECT_EQ(ControlState(form), "idle");
-  EXPECT_FALSE(Exists(Checkfile()));
+  EXPECT_FALSE(fs::exists(Checkfile()));
 }
 
 // The error box's text for a checkfile that cannot be created for the given system error.
@@ -160,7 +152,7 @@ TEST_F(GoTask, ASaveThatFailsShowsTheSystemsReasonOnceAndLeavesTheControlsUsable
     }
     // Usable again: the next click writes the checkfile.
     ClickButton(form.ButtonGo.Handle());
-    EXPECT_EQ(LogLines(form).back(), "Operation complete.  Check file saved to " + Checkfile());
+    EXPECT_EQ(LogLines(form).back(), SavedTo(Root()));
     ASSERT_TRUE(DeleteFileA(Checkfile().c_str()));
   }
 }
@@ -176,12 +168,10 @@ TEST_F(GoTask, AFileHeldOpenForWritingIsLoggedAndLeftOut) {
   ClickGo(Root());
   CloseHandle(writer);
 
-  EXPECT_EQ(LogLines(form),
-            (Lines{"File: a.txt", "File: busy.txt", "Could not open file", "File: z.txt",
-                   "Operation complete.  Check file saved to " + Checkfile()}));
+  EXPECT_EQ(LogLines(form), (Lines{"File: a.txt", "File: busy.txt", "Could not open file",
+                                   "File: z.txt", SavedTo(Root())}));
   EXPECT_EQ(SplitOffTimestamp(ReadFile(Checkfile())).rest,
-            std::string(testing_support::kVersionHeaderLine) + testing_support::kDigestA +
-                "|a.txt\r\n" + testing_support::kDigestAbc + "|z.txt\r\n");
+            kVersionHeaderLine + Entry(kDigestA, "a.txt") + Entry(kDigestAbc, "z.txt"));
 }
 
 TEST_F(GoTask, AbortClickedTwoFoldersDownStopsTheWalkAndWritesNothing) {
@@ -193,7 +183,7 @@ TEST_F(GoTask, AbortClickedTwoFoldersDownStopsTheWalkAndWritesNothing) {
   const std::string s2 = dir / "s1\\s2";
   int clicks = 0;
   form.beforeEvents = [&] {
-    if (form.StatusText() == "1 files processed.\nWorking in " + s2 && clicks++ == 0) {
+    if (form.StatusText() == Progress(1, s2) && clicks++ == 0) {
       gui_test::PostClick(form.ButtonAbort.Handle());
     }
   };
@@ -217,14 +207,14 @@ TEST_F(GoTask, TheStatusLineSaysGeneratingCheckFileWhileTheCheckfileIsWritten) {
   WriteFile(dir / "a.txt", "a");
   WriteFile(dir / "b.txt", "b");
   std::string labelWhileWriting = "(not written)";
-  testing_support::FaultInjector faults;
+  FaultInjector faults;
   faults.BeforeCreating(dir / checkfile::kTemporaryCheckfileName, [&] {
     labelWhileWriting = gui_test::WindowText(form.LabelStatus.Handle());
   });
   OpenDialogScript boxes(form, {});
   ClickGo(Root());
   EXPECT_EQ(labelWhileWriting, "Generating check file...");
-  EXPECT_EQ(LogLines(form).back(), "Operation complete.  Check file saved to " + Checkfile());
+  EXPECT_EQ(LogLines(form).back(), SavedTo(Root()));
 }
 
 }  // namespace

@@ -110,6 +110,12 @@ bool HasStyle(HWND window, DWORD style) {
   return (static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)) & style) == style;
 }
 
+LOGFONTA FontOf(HWND window) {
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font;
+}
+
 std::string TestFolder() {
   return ui::FolderPart(ui::ExecutablePath());
 }

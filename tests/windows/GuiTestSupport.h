@@ -62,6 +62,8 @@ std::string ClassName(HWND window);
 // Enabled itself and through every ancestor: it can take input.
 bool Reachable(HWND window);
 bool HasStyle(HWND window, DWORD style);
+// The font the window was given (WM_SETFONT).
+LOGFONTA FontOf(HWND window);
 
 // The folder of the test executable, with its trailing "\".
 std::string TestFolder();

@@ -171,13 +171,9 @@ app::TVtURLLabel::Shell RecordingShell(ShellRecord& record,
       }};
 }
 
-bool NoShell(SHELLEXECUTEINFOA&) {
-  return false;
-}
-
-bool ShellOpens(SHELLEXECUTEINFOA&) {
-  return true;
-}
+// A shell that opens nothing, and one that says it opened anything.
+const auto NoShell = [](SHELLEXECUTEINFOA&) { return false; };
+const auto ShellOpens = [](SHELLEXECUTEINFOA&) { return true; };
 
 BOOL CALLBACK CollectVisible(HWND window, LPARAM windows) {
   if (IsWindowVisible(window)) reinterpret_cast<std::set<HWND>*>(windows)->insert(window);
@@ -199,6 +195,7 @@ class LinkLabel : public testing::Test {
   }
 
   ui::Application& application = gui_test::TestApplication();  // before the label
+  ShellRecord shell;  // what the label's clicks asked of the shell
   TestPage page;
   ui::Font font_;
   app::TVtURLLabel label;
@@ -212,9 +209,7 @@ TEST_F(LinkLabel, StartsUnvisitedUnderlinedInTheHighlightColourAndNotATabStop) {
   EXPECT_EQ(label.URL(), "");
   EXPECT_EQ(label.Cursor(), 26000);
   EXPECT_FALSE(label.FlyByEnabled());
-  LOGFONTA font{};
-  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(label.Handle(), WM_GETFONT, 0, 0)), sizeof font,
-             &font);
+  const LOGFONTA font = gui_test::FontOf(label.Handle());
   EXPECT_TRUE(font.lfUnderline);
   EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
   EXPECT_EQ(gui_test::ClassName(label.Handle()), "TVtURLLabel");
@@ -353,7 +348,6 @@ TEST(HandCursorResource, TheProgramCarriesA32By32MonochromeCursorWithTheHotSpotA
 TEST_F(LinkLabel, AClickTheShellOpensRunsTheNotificationFirstAndLeavesItVisitedForGood) {
   // A program that ends at once: the shell opens it here as it would on Windows.
   label.SetURL(gui_test::TestFolder() + "link_target_stub.exe");
-  ShellRecord shell;
   label.SetShell(RecordingShell(shell));
   std::vector<bool> visitedWhenNotified;
   label.OnClick = [this, &visitedWhenNotified] { visitedWhenNotified.push_back(label.Visited()); };
@@ -375,7 +369,6 @@ TEST_F(LinkLabel, AClickTheShellOpensRunsTheNotificationFirstAndLeavesItVisitedF
 
 TEST_F(LinkLabel, ATargetTheShellCannotOpenStaysUnvisitedAndShowsNothing) {
   label.SetURL("C:\\no-such-folder\\missing.vrt");
-  ShellRecord shell;
   app::TVtURLLabel::Shell system = app::TVtURLLabel::SystemShell();
   label.SetShell(RecordingShell(shell, system.execute));
   std::set<HWND> before = VisibleTopLevelWindows();
@@ -392,7 +385,6 @@ TEST_F(LinkLabel, ATargetTheShellCannotOpenStaysUnvisitedAndShowsNothing) {
 }
 
 TEST_F(LinkLabel, AnHtmPageTheShellCannotOpenOffersTheOpenWithDialogAndNothingElseDoes) {
-  ShellRecord shell;
   label.SetShell(RecordingShell(shell));  // the system's shell; commands only recorded
   for (const char* htm : {"C:\\no-such-folder\\page.htm", "C:\\no-such-folder\\PAGE.Htm"}) {
     label.SetURL(htm);
@@ -405,7 +397,7 @@ TEST_F(LinkLabel, AnHtmPageTheShellCannotOpenOffersTheOpenWithDialogAndNothingEl
 
   label.SetURL("C:\\no-such-folder\\page.html");
   ClickInside(label.Handle());
-  label.SetShell(RecordingShell(shell, &NoShell));  // as where no mail program is registered
+  label.SetShell(RecordingShell(shell, NoShell));  // as where no mail program is registered
   label.SetURL(kMailUrl);
   ClickInside(label.Handle());
   EXPECT_EQ(shell.results, (std::vector<bool>{false, false, false, false}));
@@ -414,8 +406,7 @@ TEST_F(LinkLabel, AnHtmPageTheShellCannotOpenOffersTheOpenWithDialogAndNothingEl
 }
 
 TEST_F(LinkLabel, AsksTheShellToOpenTheUrlAsStoredOrElseTheCaptionWithNoUiOrOwner) {
-  ShellRecord shell;
-  label.SetShell(RecordingShell(shell, &NoShell));
+  label.SetShell(RecordingShell(shell, NoShell));
   int notified = 0;
   label.OnClick = [&notified] { ++notified; };
 
@@ -444,8 +435,7 @@ TEST_F(LinkLabel, AsksTheShellToOpenTheUrlAsStoredOrElseTheCaptionWithNoUiOrOwne
 }
 
 TEST_F(LinkLabel, OnlyAPressAndAReleaseOverTheLabelIsAClickAndKeysNeverAre) {
-  ShellRecord shell;
-  label.SetShell(RecordingShell(shell, &ShellOpens));
+  label.SetShell(RecordingShell(shell, ShellOpens));
   HWND window = label.Handle();
   RECT client{};
   GetClientRect(window, &client);
@@ -557,6 +547,7 @@ int EndNewProcesses(const char* name, const std::vector<DWORD>& before, size_t e
 class AboutPageLinks : public testing::Test {
  protected:
   ui::Application& application = gui_test::TestApplication();  // before the window
+  ShellRecord shell;
   app::TForm1 form;
 };
 
@@ -569,9 +560,8 @@ TEST_F(AboutPageLinks, CarryTheAddressesAndTurnPurpleOnceTheShellHasOpenedThem) 
   EXPECT_TRUE(form.VtURLLabel2.Transparent());
 
   // Their own targets would start a mail program and a browser: the shell only says yes.
-  ShellRecord shell;
   for (app::TVtURLLabel* link : {&form.VtURLLabel1, &form.VtURLLabel2}) {
-    link->SetShell(RecordingShell(shell, &ShellOpens));
+    link->SetShell(RecordingShell(shell, ShellOpens));
     ClickInside(link->Handle());
     EXPECT_TRUE(link->Visited());
     EXPECT_EQ(link->ShownColor(), kPurple);
@@ -605,10 +595,9 @@ TEST_F(AboutPageLinks, ADocumentTheShellOpensInTheTextEditorTurnsTheLinkPurple) 
 TEST_F(AboutPageLinks, NeitherAClickNorTabNorSetFocusLeavesTheFocusOnALink) {
   ShowWindow(form.Handle(), SW_SHOW);
   application.ProcessPendingEvents();
-  ShellRecord shell;
   HWND links[] = {form.VtURLLabel1.Handle(), form.VtURLLabel2.Handle()};
-  form.VtURLLabel1.SetShell(RecordingShell(shell, &NoShell));
-  form.VtURLLabel2.SetShell(RecordingShell(shell, &NoShell));
+  form.VtURLLabel1.SetShell(RecordingShell(shell, NoShell));
+  form.VtURLLabel2.SetShell(RecordingShell(shell, NoShell));
 
   SetFocus(form.Memo1.Handle());
   for (HWND link : links) {

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <sstream>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,7 @@ namespace {
 using checkfile::TaskState;
 using gui_test::BoundsInParent;
 using gui_test::ClickPageTab;
+using gui_test::FontOf;
 using gui_test::HasStyle;
 using gui_test::Reachable;
 using gui_test::WindowText;
@@ -70,23 +72,6 @@ const char* const kHelpTextStart[] = {
     "Veritally does not come with an installer.  Just put the",
     "Veritally.exe file where you need it and run it from there.",
 };
-
-// Lines of a text in which every line ends in CR LF.
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  EXPECT_EQ(start, text.size()) << "the text does not end in a line break";
-  return lines;
-}
-
-LOGFONTA FontOf(HWND window) {
-  LOGFONTA font{};
-  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
-  return font;
-}
 
 class MainWindow : public testing::Test {
  protected:
@@ -154,7 +139,8 @@ TEST_F(MainWindow, StartsOnTheAboutPageWithBannerHelpTextAndTheExecutablesFolder
   EXPECT_NE(notice.find("Veritally authors"), std::string::npos);
   EXPECT_EQ(form.StatusBanner(), banner);
 
-  const std::vector<std::string> help = SplitLines(form.LogText());
+  EXPECT_TRUE(form.LogText().ends_with("\r\n")) << "the text does not end in a line break";
+  const std::vector<std::string> help = gui_test::LogLines(form);
   ASSERT_EQ(help.size(), 66u);
   for (size_t line = 0; line < 42; ++line)
     EXPECT_EQ(help[line], kHelpTextStart[line]) << line + 1;
@@ -240,10 +226,9 @@ TEST_F(MainWindow, ControlsSitWhereTheLayoutPutsThem) {
     SCOPED_TRACE(placement.name);
     EXPECT_EQ(GetParent(placement.control), placement.parent);
     const RECT bounds = BoundsInParent(placement.control);
-    EXPECT_EQ(bounds.left, placement.bounds.left);
-    EXPECT_EQ(bounds.top, placement.bounds.top);
-    EXPECT_EQ(bounds.right, placement.bounds.right);
-    EXPECT_EQ(bounds.bottom, placement.bounds.bottom);
+    const RECT& expected = placement.bounds;
+    EXPECT_EQ(std::tie(bounds.left, bounds.top, bounds.right, bounds.bottom),
+              std::tie(expected.left, expected.top, expected.right, expected.bottom));
   }
   for (HWND page : {make, form.TabSheetCheck.Handle(), about})
     EXPECT_EQ(GetParent(page), pages);
@@ -259,9 +244,8 @@ TEST_F(MainWindow, ControlsSitWhereTheLayoutPutsThem) {
     SCOPED_TRACE(placement.name);
     EXPECT_EQ(GetParent(placement.control), placement.parent);
     const RECT bounds = BoundsInParent(placement.control);
-    EXPECT_EQ(bounds.left, placement.bounds.left);
-    EXPECT_EQ(bounds.top, placement.bounds.top);
-    EXPECT_EQ(bounds.bottom - bounds.top, 13);
+    EXPECT_EQ(std::make_tuple(bounds.left, bounds.top, bounds.bottom - bounds.top),
+              std::make_tuple(placement.bounds.left, placement.bounds.top, LONG{13}));
   }
   // The copyright line ends before the licence line on the same row begins, and the e-mail
   // link before the web link.
@@ -334,40 +318,45 @@ TEST_F(MainWindow, TheThreeControlStatesAreThoseOfTheTable) {
 
   using Switches = std::vector<std::string>;
   EnableRecorder switches(form);
-
-  // Generating, in the order in which the generation switches.
-  form.EnterState(TaskState::Generating);
-  EXPECT_EQ(switches.Take(), (Switches{"disable ButtonGo", "disable ButtonScanFolder",
-                                       "disable PageControl1", "enable ButtonAbort"}));
-  EXPECT_FALSE(IsWindowEnabled(pages));
-  EXPECT_FALSE(IsWindowEnabled(scan));
-  EXPECT_FALSE(IsWindowEnabled(go));
-  EXPECT_TRUE(IsWindowEnabled(find));  // enabled, but out of reach
-  EXPECT_FALSE(Reachable(find));
-  EXPECT_TRUE(Reachable(abort));
-  EXPECT_TRUE(Reachable(memo));
-  EXPECT_TRUE(IsWindowEnabled(form.Handle()));
-  form.EnterState(TaskState::Idle);
-  EXPECT_EQ(switches.Take(), (Switches{"enable ButtonGo", "disable ButtonAbort",
-                                       "enable ButtonScanFolder", "enable PageControl1"}));
-  expectIdle();
-
-  // Verifying.
-  form.EnterState(TaskState::Verifying);
-  EXPECT_EQ(switches.Take(), (Switches{"disable PageControl1", "disable ButtonFindCheckFile",
-                                       "enable ButtonAbort"}));
-  EXPECT_FALSE(IsWindowEnabled(pages));
-  EXPECT_FALSE(IsWindowEnabled(find));
-  EXPECT_TRUE(IsWindowEnabled(scan));  // enabled, but out of reach
-  EXPECT_TRUE(IsWindowEnabled(go));
-  EXPECT_FALSE(Reachable(scan));
-  EXPECT_FALSE(Reachable(go));
-  EXPECT_TRUE(Reachable(abort));
-  EXPECT_TRUE(Reachable(memo));
-  form.EnterState(TaskState::Idle);
-  EXPECT_EQ(switches.Take(),
-            (Switches{"enable PageControl1", "enable ButtonFindCheckFile", "disable ButtonAbort"}));
-  expectIdle();
+  // Each busy state, entered from idle and left for it: the switches in the order in which they
+  // happen, the controls it disables, and those it leaves enabled but out of reach.
+  const struct {
+    TaskState state;
+    const char* name;
+    Switches entering, leaving;
+    std::vector<HWND> disabled, outOfReach;
+  } busy[] = {
+      {TaskState::Generating,
+       "generating",
+       {"disable ButtonGo", "disable ButtonScanFolder", "disable PageControl1",
+        "enable ButtonAbort"},
+       {"enable ButtonGo", "disable ButtonAbort", "enable ButtonScanFolder", "enable PageControl1"},
+       {pages, scan, go},
+       {find}},
+      {TaskState::Verifying,
+       "verifying",
+       {"disable PageControl1", "disable ButtonFindCheckFile", "enable ButtonAbort"},
+       {"enable PageControl1", "enable ButtonFindCheckFile", "disable ButtonAbort"},
+       {pages, find},
+       {scan, go}},
+  };
+  for (const auto& row : busy) {
+    SCOPED_TRACE(row.name);
+    form.EnterState(row.state);
+    EXPECT_EQ(switches.Take(), row.entering);
+    for (HWND control : row.disabled)
+      EXPECT_FALSE(IsWindowEnabled(control)) << WindowText(control);
+    for (HWND control : row.outOfReach) {
+      EXPECT_TRUE(IsWindowEnabled(control)) << WindowText(control);
+      EXPECT_FALSE(Reachable(control)) << WindowText(control);
+    }
+    EXPECT_TRUE(Reachable(abort));
+    EXPECT_TRUE(Reachable(memo));
+    EXPECT_TRUE(IsWindowEnabled(form.Handle()));
+    form.EnterState(TaskState::Idle);
+    EXPECT_EQ(switches.Take(), row.leaving);
+    expectIdle();
+  }
   form.EnterState(TaskState::Idle);  // already idle: nothing changes
   EXPECT_EQ(switches.Take(), Switches{});
 }

@@ -7,6 +7,7 @@
 
 #include <shlobj.h>
 
+#include <filesystem>
 #include <string>
 
 #include "app/VtSelectFolderDialog.h"
@@ -25,6 +26,7 @@ using folder_testing::ChildContaining;
 using folder_testing::ClickCancel;
 using folder_testing::ClickOk;
 using folder_testing::ClientOf;
+using folder_testing::Inspect;
 using folder_testing::RunWithSteps;
 using folder_testing::Step;
 using ui::BoundsInParent;
@@ -53,76 +55,79 @@ Step SelectDrive(char letter) {
   };
 }
 
-std::string FontFace(HWND control) {
-  LOGFONTA font{};
-  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
-  return font.lfFaceName;
+// A key pressed in the tree.
+Step PressInTree(WPARAM key) {
+  return
+      [key](TVtSelectFolderForm& form) { folder_testing::PressKey(form.ShellTree.Handle(), key); };
+}
+
+// The form resized from its top left corner.
+Step Resize(int width, int height) {
+  return [width, height](TVtSelectFolderForm& form) {
+    SetWindowPos(form.Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+  };
 }
 
 TEST(SelectFolderDialog, FirstRunShowsTheDrivesFolderExpandedAndSelected) {
   MainWindowDialog dialog;
   EXPECT_EQ(dialog.Options().Bits(), 0x2C2);
-  const bool confirmed =
-      RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
-                              const ui::TreeView& view = form.ShellTree.View();
-                              EXPECT_EQ(form.Caption(), "Browse for Folder");
-                              HTREEITEM root = view.Root();
-                              ASSERT_NE(root, nullptr);
-                              EXPECT_EQ(view.NextSibling(root), nullptr);
-                              EXPECT_TRUE(view.IsExpanded(root));
-                              EXPECT_EQ(view.Selected(), root);
-                              EXPECT_NE(Drive(form, 'C'), nullptr);
-                              EXPECT_NE(Drive(form, 'Z'), nullptr);
-                              // Control Panel is outside the file system.
-                              EXPECT_EQ(ChildContaining(view, root, "Control"), nullptr);
-                              EXPECT_EQ(form.VtStatusBar1.SimpleText(), "");
-                              EXPECT_FALSE(form.BtnNewFolder.IsVisible());
-                              EXPECT_FALSE(form.BtnDeleteFolder.IsVisible());
-                              EXPECT_TRUE(form.ShellTree.View().IsVisible());
-                            },
-                            ClickCancel()});
+  const bool confirmed = Inspect(dialog, [](TVtSelectFolderForm& form) {
+    const ui::TreeView& view = form.ShellTree.View();
+    EXPECT_EQ(form.Caption(), "Browse for Folder");
+    HTREEITEM root = view.Root();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(view.NextSibling(root), nullptr);
+    EXPECT_TRUE(view.IsExpanded(root));
+    EXPECT_EQ(view.Selected(), root);
+    EXPECT_NE(Drive(form, 'C'), nullptr);
+    EXPECT_NE(Drive(form, 'Z'), nullptr);
+    // Control Panel is outside the file system.
+    EXPECT_EQ(ChildContaining(view, root, "Control"), nullptr);
+    EXPECT_EQ(form.VtStatusBar1.SimpleText(), "");
+    EXPECT_FALSE(form.BtnNewFolder.IsVisible());
+    EXPECT_FALSE(form.BtnDeleteFolder.IsVisible());
+    EXPECT_TRUE(form.ShellTree.View().IsVisible());
+  });
   EXPECT_FALSE(confirmed);
   EXPECT_TRUE(dialog.ChosenFolder().IsEmpty());
 }
 
 TEST(SelectFolderDialog, FirstRunLayoutFrameAndCaptions) {
   MainWindowDialog dialog;
-  RunWithSteps(dialog,
-               {[](TVtSelectFolderForm& form) {
-                  const RECT client = ClientOf(form.Handle());
-                  EXPECT_EQ(client.right, 358);
-                  EXPECT_EQ(client.bottom, 325);
-                  const RECT tree = BoundsInParent(form.ShellTree.Handle());
-                  EXPECT_EQ(tree.top, 8);
-                  EXPECT_EQ(tree.left, 8);
-                  EXPECT_EQ(tree.right, 8 + form.OuterWidth() - 24);
-                  const RECT panel = BoundsInParent(form.ButtonPanel.Handle());
-                  const RECT bar = BoundsInParent(form.VtStatusBar1.Handle());
-                  EXPECT_EQ(tree.bottom, panel.top - 4);
-                  EXPECT_EQ(panel.bottom, bar.top);  // the status bar below the panel
-                  EXPECT_EQ(bar.bottom, client.bottom);
-                  EXPECT_EQ(panel.bottom - panel.top, 29);
-                  EXPECT_EQ(bar.bottom - bar.top, 19);
-                  const RECT ok = BoundsInParent(form.OkBtn.Handle());
-                  const RECT cancel = BoundsInParent(form.CancelBtn.Handle());
-                  EXPECT_EQ(cancel.right, client.right - 8);
-                  EXPECT_EQ(ok.right + 8, cancel.left);
-                  EXPECT_EQ(ok.right - ok.left, 75);
-                  EXPECT_EQ(form.OkBtn.Text(), "OK");
-                  EXPECT_EQ(form.CancelBtn.Text(), "Cancel");
-                  EXPECT_EQ(form.BtnNewFolder.Caption(), "Create Folder");
-                  EXPECT_EQ(form.BtnDeleteFolder.Caption(), "Delete");
-                  EXPECT_EQ(FontFace(form.OkBtn.Handle()), "MS Sans Serif");
-                  const LONG style = GetWindowLongA(form.Handle(), GWL_STYLE);
-                  EXPECT_NE(style & WS_THICKFRAME, 0);
-                  EXPECT_NE(style & WS_MAXIMIZEBOX, 0);
-                  EXPECT_EQ(style & WS_MINIMIZEBOX, 0);
-                  RECT outer{};
-                  GetWindowRect(form.Handle(), &outer);
-                  EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - form.OuterWidth()) / 2);
-                  EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - form.OuterHeight()) / 2);
-                },
-                ClickCancel()});
+  Inspect(dialog, [](TVtSelectFolderForm& form) {
+    const RECT client = ClientOf(form.Handle());
+    EXPECT_EQ(client.right, 358);
+    EXPECT_EQ(client.bottom, 325);
+    const RECT tree = BoundsInParent(form.ShellTree.Handle());
+    EXPECT_EQ(tree.top, 8);
+    EXPECT_EQ(tree.left, 8);
+    EXPECT_EQ(tree.right, 8 + form.OuterWidth() - 24);
+    const RECT panel = BoundsInParent(form.ButtonPanel.Handle());
+    const RECT bar = BoundsInParent(form.VtStatusBar1.Handle());
+    EXPECT_EQ(tree.bottom, panel.top - 4);
+    EXPECT_EQ(panel.bottom, bar.top);  // the status bar below the panel
+    EXPECT_EQ(bar.bottom, client.bottom);
+    EXPECT_EQ(panel.bottom - panel.top, 29);
+    EXPECT_EQ(bar.bottom - bar.top, 19);
+    const RECT ok = BoundsInParent(form.OkBtn.Handle());
+    const RECT cancel = BoundsInParent(form.CancelBtn.Handle());
+    EXPECT_EQ(cancel.right, client.right - 8);
+    EXPECT_EQ(ok.right + 8, cancel.left);
+    EXPECT_EQ(ok.right - ok.left, 75);
+    EXPECT_EQ(form.OkBtn.Text(), "OK");
+    EXPECT_EQ(form.CancelBtn.Text(), "Cancel");
+    EXPECT_EQ(form.BtnNewFolder.Caption(), "Create Folder");
+    EXPECT_EQ(form.BtnDeleteFolder.Caption(), "Delete");
+    EXPECT_STREQ(gui_test::FontOf(form.OkBtn.Handle()).lfFaceName, "MS Sans Serif");
+    const LONG style = GetWindowLongA(form.Handle(), GWL_STYLE);
+    EXPECT_NE(style & WS_THICKFRAME, 0);
+    EXPECT_NE(style & WS_MAXIMIZEBOX, 0);
+    EXPECT_EQ(style & WS_MINIMIZEBOX, 0);
+    RECT outer{};
+    GetWindowRect(form.Handle(), &outer);
+    EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - form.OuterWidth()) / 2);
+    EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - form.OuterHeight()) / 2);
+  });
 }
 
 TEST(SelectFolderDialog, SelectingADriveShowsItsRootAndOkChoosesIt) {
@@ -138,13 +143,9 @@ TEST(SelectFolderDialog, SelectingADriveShowsItsRootAndOkChoosesIt) {
 TEST(SelectFolderDialog, EnterConfirmsTheSelectionAndEscapeCancels) {
   MainWindowDialog dialog;
   // Enter in the tree is the default button's.
-  EXPECT_TRUE(RunWithSteps(dialog, {SelectDrive('Z'), [](TVtSelectFolderForm& form) {
-                                      folder_testing::PressKey(form.ShellTree.Handle(), VK_RETURN);
-                                    }}));
+  EXPECT_TRUE(RunWithSteps(dialog, {SelectDrive('Z'), PressInTree(VK_RETURN)}));
   EXPECT_EQ(dialog.ChosenPath(), "Z:\\");
-  EXPECT_FALSE(RunWithSteps(dialog, {SelectDrive('C'), [](TVtSelectFolderForm& form) {
-                                       folder_testing::PressKey(form.ShellTree.Handle(), VK_ESCAPE);
-                                     }}));
+  EXPECT_FALSE(RunWithSteps(dialog, {SelectDrive('C'), PressInTree(VK_ESCAPE)}));
   EXPECT_EQ(dialog.ChosenPath(), "Z:\\");
 }
 
@@ -158,24 +159,15 @@ TEST(SelectFolderDialog, ConfirmingTheDrivesFolderItselfGivesAnEmptyPath) {
 TEST(SelectFolderDialog, CancelEscapeAndCloseBoxKeepTheFolderButRememberTheSize) {
   MainWindowDialog dialog;
   ASSERT_TRUE(RunWithSteps(dialog, {SelectDrive('C'), ClickOk()}));
-  const Step resize = [](TVtSelectFolderForm& form) {
-    SetWindowPos(form.Handle(), nullptr, 0, 0, 500, 420, SWP_NOMOVE | SWP_NOZORDER);
-  };
-  EXPECT_FALSE(RunWithSteps(dialog, {SelectDrive('Z'), resize, ClickCancel()}));
+  EXPECT_FALSE(RunWithSteps(dialog, {SelectDrive('Z'), Resize(500, 420), ClickCancel()}));
   EXPECT_EQ(dialog.ChosenPath(), "C:\\");
   EXPECT_EQ(dialog.FormWidth(), 500);
   EXPECT_EQ(dialog.FormHeight(), 420);
 
-  const Step escape = [](TVtSelectFolderForm& form) {
-    folder_testing::PressKey(form.ShellTree.Handle(), VK_ESCAPE);
-  };
   const Step closeBox = [](TVtSelectFolderForm& form) {
     PostMessageA(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
   };
-  const Step grow = [](TVtSelectFolderForm& form) {
-    SetWindowPos(form.Handle(), nullptr, 0, 0, 520, 440, SWP_NOMOVE | SWP_NOZORDER);
-  };
-  EXPECT_FALSE(RunWithSteps(dialog, {SelectDrive('Z'), grow, escape}));
+  EXPECT_FALSE(RunWithSteps(dialog, {SelectDrive('Z'), Resize(520, 440), PressInTree(VK_ESCAPE)}));
   EXPECT_EQ(dialog.ChosenPath(), "C:\\");
   EXPECT_EQ(dialog.FormWidth(), 520);
   const Step maximize = [](TVtSelectFolderForm& form) { ShowWindow(form.Handle(), SW_MAXIMIZE); };
@@ -189,10 +181,7 @@ TEST(SelectFolderDialog, CancelEscapeAndCloseBoxKeepTheFolderButRememberTheSize)
 
 TEST(SelectFolderDialog, TheNextRunReopensAtTheLastSizeWithTheLastFolderSelected) {
   MainWindowDialog dialog;
-  const Step resize = [](TVtSelectFolderForm& form) {
-    SetWindowPos(form.Handle(), nullptr, 0, 0, 480, 400, SWP_NOMOVE | SWP_NOZORDER);
-  };
-  ASSERT_TRUE(RunWithSteps(dialog, {SelectDrive('Z'), resize, ClickOk()}));
+  ASSERT_TRUE(RunWithSteps(dialog, {SelectDrive('Z'), Resize(480, 400), ClickOk()}));
   EXPECT_TRUE(RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
                                       EXPECT_EQ(form.OuterWidth(), 480);
                                       EXPECT_EQ(form.OuterHeight(), 400);
@@ -223,17 +212,15 @@ TEST(SelectFolderDialog, TheNextRunReopensAtTheLastSizeWithTheLastFolderSelected
 
 TEST(SelectFolderDialog, TheWindowCannotBeMadeSmallerThan366By340) {
   MainWindowDialog dialog;
-  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
-                          MINMAXINFO limits{};
-                          limits.ptMinTrackSize = {1, 1};
-                          limits.ptMaxTrackSize = {3000, 2000};
-                          SendMessageA(form.Handle(), WM_GETMINMAXINFO, 0,
-                                       reinterpret_cast<LPARAM>(&limits));
-                          EXPECT_EQ(limits.ptMinTrackSize.x, 366);
-                          EXPECT_EQ(limits.ptMinTrackSize.y, 340);
-                          EXPECT_EQ(limits.ptMaxTrackSize.x, 3000);  // other limits untouched
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [](TVtSelectFolderForm& form) {
+    MINMAXINFO limits{};
+    limits.ptMinTrackSize = {1, 1};
+    limits.ptMaxTrackSize = {3000, 2000};
+    SendMessageA(form.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, 366);
+    EXPECT_EQ(limits.ptMinTrackSize.y, 340);
+    EXPECT_EQ(limits.ptMaxTrackSize.x, 3000);  // other limits untouched
+  });
 }
 
 TEST(SelectFolderDialog, CreateAndDeleteButtonsSitAboveTheTreeAndFollowTheSelection) {
@@ -264,12 +251,11 @@ TEST(SelectFolderDialog, CreateAndDeleteButtonsSitAboveTheTreeAndFollowTheSelect
   // A root with a path may get new folders but cannot be deleted.
   testing_support::TempDir temp;
   dialog.SetBaseFolder(folder_testing::LocatorOf(temp.path().string()));
-  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
-                          EXPECT_EQ(form.ShellTree.View().Selected(), form.ShellTree.View().Root());
-                          EXPECT_TRUE(form.BtnNewFolder.IsEnabled());
-                          EXPECT_FALSE(form.BtnDeleteFolder.IsEnabled());
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [](TVtSelectFolderForm& form) {
+    EXPECT_EQ(form.ShellTree.View().Selected(), form.ShellTree.View().Root());
+    EXPECT_TRUE(form.BtnNewFolder.IsEnabled());
+    EXPECT_FALSE(form.BtnDeleteFolder.IsEnabled());
+  });
 }
 
 TEST(SelectFolderDialog, ButtonsLoseTheFlatLookUnlessBothHaveTheirImages) {
@@ -278,36 +264,33 @@ TEST(SelectFolderDialog, ButtonsLoseTheFlatLookUnlessBothHaveTheirImages) {
                                             TVtSelectFolderDialogOption::sfdoDeleteFolderIcon,
                                             TVtSelectFolderDialogOption::sfdoReadOnly};
   dialog.SetOptions(options);
-  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
-                          EXPECT_EQ(form.BtnNewFolder.ImageIndex(), -1);
-                          EXPECT_EQ(form.BtnDeleteFolder.ImageIndex(), 2);
-                          EXPECT_FALSE(form.BtnNewFolder.IsFlat());
-                          EXPECT_FALSE(form.BtnDeleteFolder.IsFlat());
-                          EXPECT_TRUE(form.ShellTree.ReadOnly());
-                          EXPECT_FALSE(form.ShellTree.View().HasStyle(TVS_EDITLABELS));
-                          using Tree = app::TVtShellTreeOption;
-                          const auto tree = form.ShellTree.Options();
-                          EXPECT_TRUE(tree.Contains(Tree::stoAutoFill));
-                          EXPECT_FALSE(tree.Contains(Tree::stoContextMenus));
-                          EXPECT_FALSE(tree.Contains(Tree::stoShowHidden));
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [](TVtSelectFolderForm& form) {
+    EXPECT_EQ(form.BtnNewFolder.ImageIndex(), -1);
+    EXPECT_EQ(form.BtnDeleteFolder.ImageIndex(), 2);
+    EXPECT_FALSE(form.BtnNewFolder.IsFlat());
+    EXPECT_FALSE(form.BtnDeleteFolder.IsFlat());
+    EXPECT_TRUE(form.ShellTree.ReadOnly());
+    EXPECT_FALSE(form.ShellTree.View().HasStyle(TVS_EDITLABELS));
+    using Tree = app::TVtShellTreeOption;
+    const auto tree = form.ShellTree.Options();
+    EXPECT_TRUE(tree.Contains(Tree::stoAutoFill));
+    EXPECT_FALSE(tree.Contains(Tree::stoContextMenus));
+    EXPECT_FALSE(tree.Contains(Tree::stoShowHidden));
+  });
 }
 
 TEST(SelectFolderDialog, TheDefaultOptionsGiveTheTreeContextMenusAndHiddenItems) {
   MainWindowDialog dialog;
-  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
-                          using Tree = app::TVtShellTreeOption;
-                          EXPECT_EQ(
-                              form.ShellTree.Options(),
-                              (app::TVtShellTreeOptions{Tree::stoAutoFill, Tree::stoContextMenus,
-                                                        Tree::stoShowHidden}));
-                          EXPECT_TRUE(form.ShellTree.View().HasStyle(TVS_EDITLABELS));
-                          EXPECT_TRUE(form.ShellTree.View().HasStyle(TVS_LINESATROOT));
-                          EXPECT_TRUE(form.ShellTree.View().HasStyle(TVS_SHOWSELALWAYS));
-                          EXPECT_EQ(form.ShellTree.View().Indent(), 19);
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [](TVtSelectFolderForm& form) {
+    using Tree = app::TVtShellTreeOption;
+    EXPECT_EQ(
+        form.ShellTree.Options(),
+        (app::TVtShellTreeOptions{Tree::stoAutoFill, Tree::stoContextMenus, Tree::stoShowHidden}));
+    EXPECT_TRUE(form.ShellTree.View().HasStyle(TVS_EDITLABELS));
+    EXPECT_TRUE(form.ShellTree.View().HasStyle(TVS_LINESATROOT));
+    EXPECT_TRUE(form.ShellTree.View().HasStyle(TVS_SHOWSELALWAYS));
+    EXPECT_EQ(form.ShellTree.View().Indent(), 19);
+  });
 }
 
 TEST(SelectFolderDialog, EventsCursorAndCurrentFormDuringARun) {
@@ -389,9 +372,7 @@ TEST(SelectFolderDialog, ASecondFormWhileOneExistsIsRefused) {
 }
 
 BOOL CALLBACK CountForm(HWND window, LPARAM counter) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  if (std::string(name) == "TVtSelectFolderForm") ++*reinterpret_cast<int*>(counter);
+  if (gui_test::ClassName(window) == "TVtSelectFolderForm") ++*reinterpret_cast<int*>(counter);
   return TRUE;
 }
 
@@ -420,12 +401,11 @@ TEST(SelectFolderDialog, AnErrorEscapingAHandlerReachesTheErrorBox) {
   // the application's error box.
   MainWindowDialog dialog;
   gui_test::BoxCatcher boxes;
-  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
-                          dialog.OnSelChange = nullptr;
-                          form.OnSelChange = [&](ui::Window&, LPCITEMIDLIST) { dialog.RunModal(); };
-                          form.ShellTree.View().Select(Drive(form, 'C'));
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    dialog.OnSelChange = nullptr;
+    form.OnSelChange = [&](ui::Window&, LPCITEMIDLIST) { dialog.RunModal(); };
+    form.ShellTree.View().Select(Drive(form, 'C'));
+  });
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(boxes.Boxes()[0].caption, "Veritally");
   EXPECT_EQ(boxes.Boxes()[0].text, "TVtSelectFolderDialog already executing.");
@@ -436,14 +416,7 @@ TEST(SelectFolderDialog, TheStatusBarShortensAPathThatIsTooWide) {
   const std::string deep = temp /
                            "A folder with a rather long name\\Another long folder name\\"
                            "Yet another folder\\Target";
-  CreateDirectoryA((temp / "A folder with a rather long name").c_str(), nullptr);
-  CreateDirectoryA((temp / "A folder with a rather long name\\Another long folder name").c_str(),
-                   nullptr);
-  CreateDirectoryA(
-      (temp / "A folder with a rather long name\\Another long folder name\\Yet another folder")
-          .c_str(),
-      nullptr);
-  ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+  ASSERT_TRUE(std::filesystem::create_directories(deep));
   MainWindowDialog dialog;
   dialog.ChosenFolder() = folder_testing::LocatorOf(deep);
   std::string narrow;

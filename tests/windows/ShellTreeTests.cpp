@@ -26,7 +26,7 @@
 namespace {
 
 using app::TVtSelectFolderDialog;
-using app::TVtSelectFolderDialogOption;
+using Option = app::TVtSelectFolderDialogOption;
 using app::TVtSelectFolderForm;
 using app::TVtShellLocator;
 using folder_testing::ChildContaining;
@@ -34,6 +34,7 @@ using folder_testing::Children;
 using folder_testing::ClickCancel;
 using folder_testing::ClickOk;
 using folder_testing::ClickToolButton;
+using folder_testing::Inspect;
 using folder_testing::LocatorOf;
 using folder_testing::RunWithSteps;
 using folder_testing::Step;
@@ -56,26 +57,34 @@ bool Has(const std::vector<std::string>& labels, const std::string& label) {
   return std::find(labels.begin(), labels.end(), label) != labels.end();
 }
 
-// A dialog rooted at a folder of its own, with the given options added to the defaults.
+// The dialog's options with one turned on or off.
+void SetOption(TVtSelectFolderDialog& dialog, Option option, bool on) {
+  auto options = dialog.Options();
+  on ? options.Include(option) : options.Exclude(option);
+  dialog.SetOptions(options);
+}
+
+// A dialog rooted at a folder (by default the drives folder), with the given options added to
+// the defaults.
 struct FolderDialog : TVtSelectFolderDialog {
-  explicit FolderDialog(const std::string& root,
-                        std::initializer_list<TVtSelectFolderDialogOption> extra = {}) {
-    SetBaseFolder(LocatorOf(root));
-    auto options = Options();
+  explicit FolderDialog(
+      const TVtShellLocator& root = TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES),
+      std::initializer_list<Option> extra = {}) {
+    SetBaseFolder(root);
     for (auto option : extra)
-      options.Include(option);
-    SetOptions(options);
+      SetOption(*this, option, true);
   }
+  explicit FolderDialog(const std::string& root, std::initializer_list<Option> extra = {})
+      : FolderDialog(LocatorOf(root), extra) {}
 };
 
 // The labels below the root of a run's tree.
 std::vector<std::string> RootLabels(TVtSelectFolderDialog& dialog) {
   std::vector<std::string> labels;
-  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
-                          const ui::TreeView& view = form.ShellTree.View();
-                          labels = Labels(view, view.Root());
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    const ui::TreeView& view = form.ShellTree.View();
+    labels = Labels(view, view.Root());
+  });
   return labels;
 }
 
@@ -133,12 +142,9 @@ TEST(ShellLocator, LayoutDataRoundTrips) {
 }
 
 TEST(ShellTree, VirtualFoldersAreListedOnlyWithTheirOption) {
-  TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
+  FolderDialog dialog;
   const auto plain = RootLabels(dialog);
-  auto options = dialog.Options();
-  options.Include(TVtSelectFolderDialogOption::sfdoVirtualFolders);
-  dialog.SetOptions(options);
+  SetOption(dialog, Option::sfdoVirtualFolders, true);
   const auto all = RootLabels(dialog);
   EXPECT_EQ(all.size(), plain.size() + 1);
   EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& label) {
@@ -159,10 +165,8 @@ TEST(ShellTree, HiddenFoldersAndFilesFollowTheirOptions) {
   EXPECT_TRUE(Has(labels, "secret"));
   EXPECT_EQ(labels.size(), 2u);  // no files
 
-  auto options = dialog.Options();
-  options.Exclude(TVtSelectFolderDialogOption::sfdoShowHidden);
-  options.Include(TVtSelectFolderDialogOption::sfdoIncludeNonFolders);
-  dialog.SetOptions(options);
+  SetOption(dialog, Option::sfdoShowHidden, false);
+  SetOption(dialog, Option::sfdoIncludeNonFolders, true);
   labels = RootLabels(dialog);
   EXPECT_TRUE(Has(labels, "visible"));
   EXPECT_FALSE(Has(labels, "secret"));
@@ -199,19 +203,17 @@ TEST(ShellTree, APresetFolderIsReachedThroughItsParentsAndAMissingStepBeeps) {
   const std::string child = temp / "outer\\inner";
   ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryA(child.c_str(), nullptr));
-  TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
+  FolderDialog dialog;
   dialog.ChosenFolder() = LocatorOf(child);
-  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
-                          const ui::TreeView& view = form.ShellTree.View();
-                          HTREEITEM selected = view.Selected();
-                          EXPECT_EQ(view.ItemText(selected), "inner");
-                          EXPECT_FALSE(view.IsExpanded(selected));
-                          EXPECT_TRUE(view.IsExpanded(view.Parent(selected)));
-                          EXPECT_EQ(form.ShellTree.NodeData(selected)->path, child);
-                          EXPECT_EQ(form.VtStatusBar1.SimpleText().substr(0, 3), "C:\\");
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    const ui::TreeView& view = form.ShellTree.View();
+    HTREEITEM selected = view.Selected();
+    EXPECT_EQ(view.ItemText(selected), "inner");
+    EXPECT_FALSE(view.IsExpanded(selected));
+    EXPECT_TRUE(view.IsExpanded(view.Parent(selected)));
+    EXPECT_EQ(form.ShellTree.NodeData(selected)->path, child);
+    EXPECT_EQ(form.VtStatusBar1.SimpleText().substr(0, 3), "C:\\");
+  });
 
   // The folder is gone: the walk stops at its parent, which is selected.
   ASSERT_TRUE(RemoveDirectoryA(child.c_str()));
@@ -226,7 +228,7 @@ TEST(ShellTree, APresetFolderIsReachedThroughItsParentsAndAMissingStepBeeps) {
 
 TEST(ShellTree, CreateFolderMakesNewFolderThenNewFolder2AndEditsItsLabel) {
   TempDir temp;
-  FolderDialog dialog(temp.path().string(), {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
+  FolderDialog dialog(temp.path().string(), {Option::sfdoCreateDeleteButtons});
   std::string edited;
   // The new folder's label is read at once: under a busy display another program's window
   // can take the focus, which ends the edit.
@@ -290,14 +292,13 @@ TEST(ShellTree, AFolderThatCannotBeCreatedIsReportedOncePerSeries) {
   TempDir temp;
   const std::string gone = temp / "gone";
   ASSERT_TRUE(CreateDirectoryA(gone.c_str(), nullptr));
-  FolderDialog dialog(gone, {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
+  FolderDialog dialog(gone, {Option::sfdoCreateDeleteButtons});
   BoxCatcher boxes;
   bool created = true;
-  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
-                          ASSERT_TRUE(RemoveDirectoryA(gone.c_str()));
-                          created = form.ShellTree.CreateNewFolder();
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    ASSERT_TRUE(RemoveDirectoryA(gone.c_str()));
+    created = form.ShellTree.CreateNewFolder();
+  });
   EXPECT_FALSE(created);
   ASSERT_EQ(boxes.Boxes().size(), 2u);
   // The system's own text ("The system cannot find the path specified." on Windows, "Path not
@@ -323,12 +324,10 @@ TEST(ShellTree, WhenEveryNameIsTakenTheNameClashIsReported) {
         (temp / ("New Folder" + (number == 1 ? "" : " (" + suffix + ")"))).c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((temp / ("fldr" + suffix)).c_str(), nullptr));
   }
-  FolderDialog dialog(temp.path().string(), {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
+  FolderDialog dialog(temp.path().string(), {Option::sfdoCreateDeleteButtons});
   BoxCatcher boxes;
   bool created = true;
-  RunWithSteps(dialog,
-               {[&](TVtSelectFolderForm& form) { created = form.ShellTree.CreateNewFolder(); },
-                ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) { created = form.ShellTree.CreateNewFolder(); });
   EXPECT_FALSE(created);
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(boxes.Boxes()[0].caption, "Warning");
@@ -338,11 +337,10 @@ TEST(ShellTree, WhenEveryNameIsTakenTheNameClashIsReported) {
 
   // With one name free the fldr series is used.
   ASSERT_TRUE(RemoveDirectoryA((temp / "fldr7").c_str()));
-  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
-                          created = form.ShellTree.CreateNewFolder();
-                          form.ShellTree.View().EndEditLabel(true);
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    created = form.ShellTree.CreateNewFolder();
+    form.ShellTree.View().EndEditLabel(true);
+  });
   EXPECT_TRUE(created);
   EXPECT_TRUE(IsDirectory(temp / "fldr7"));
 }
@@ -351,7 +349,7 @@ TEST(ShellTree, DeleteHandsTheFolderToTheShellAndRefreshes) {
   TempDir temp;
   ASSERT_TRUE(CreateDirectoryA((temp / "victim").c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryA((temp / "keeper").c_str(), nullptr));
-  FolderDialog dialog(temp.path().string(), {TVtSelectFolderDialogOption::sfdoCreateDeleteButtons});
+  FolderDialog dialog(temp.path().string(), {Option::sfdoCreateDeleteButtons});
   BoxCatcher confirmations(BoxCatcher::Press(IDYES));
   RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
                           ui::TreeView& view = form.ShellTree.View();
@@ -388,8 +386,7 @@ void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST(ShellTree, TheContextMenuIsTheShellsOwnAndNeedsItsOption) {
-  TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
+  FolderDialog dialog;
   const Step openMenu = [](TVtSelectFolderForm& form) {
     ui::TreeView& view = form.ShellTree.View();
     view.Select(ChildContaining(view, view.Root(), "(C:)"));
@@ -400,37 +397,30 @@ TEST(ShellTree, TheContextMenuIsTheShellsOwnAndNeedsItsOption) {
                  MAKELPARAM(-1, -1));
     KillTimer(nullptr, timer);
   };
-  RunWithSteps(dialog, {openMenu, ClickCancel()});
+  Inspect(dialog, openMenu);
   EXPECT_GT(menuItems, 0);
 
-  auto options = dialog.Options();
-  options.Exclude(TVtSelectFolderDialogOption::sfdoContextMenus);
-  dialog.SetOptions(options);
-  RunWithSteps(dialog, {openMenu, ClickCancel()});
+  SetOption(dialog, Option::sfdoContextMenus, false);
+  Inspect(dialog, openMenu);
   EXPECT_EQ(menuItems, -1);
 }
 
 TEST(ShellTree, DropRegistrationFollowsItsOption) {
-  TVtSelectFolderDialog dialog;
-  dialog.SetBaseFolder(TVtShellLocator::FromSpecialFolder(CSIDL_DRIVES));
+  FolderDialog dialog;
   const auto registered = [](TVtSelectFolderForm& form) {
     // The system keeps a registered target in this property of the window.
     return GetPropA(form.ShellTree.Handle(), "OleDropTargetInterface") != nullptr;
   };
   bool withOption = false;
   bool withoutOption = true;
-  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) { withoutOption = registered(form); },
-                        ClickCancel()});
-  auto options = dialog.Options();
-  options.Include(TVtSelectFolderDialogOption::sfdoOleDrop);
-  options.Include(TVtSelectFolderDialogOption::sfdoOleDrag);
-  dialog.SetOptions(options);
-  RunWithSteps(dialog, {[&](TVtSelectFolderForm& form) {
-                          withOption = registered(form);
-                          using Tree = app::TVtShellTreeOption;
-                          EXPECT_TRUE(form.ShellTree.Options().Contains(Tree::stoOleDrag));
-                        },
-                        ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) { withoutOption = registered(form); });
+  SetOption(dialog, Option::sfdoOleDrop, true);
+  SetOption(dialog, Option::sfdoOleDrag, true);
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    withOption = registered(form);
+    using Tree = app::TVtShellTreeOption;
+    EXPECT_TRUE(form.ShellTree.Options().Contains(Tree::stoOleDrag));
+  });
   EXPECT_TRUE(withOption);
   EXPECT_FALSE(withoutOption);
 }
@@ -451,21 +441,20 @@ TEST(ShellTreeDropTarget, AnExceptionInsideADropComesBackAsAnErrorCode) {
       {"any other exception", [] { throw std::runtime_error("filter failed"); }, E_UNEXPECTED},
       {"no exception", [] {}, S_OK},
   };
-  RunWithSteps(dialog,
-               {[&](TVtSelectFolderForm& form) {
-                  ui::ComPtr<IDropTarget> target(new app::ShellTreeDropTarget(form.ShellTree));
-                  for (const auto& row : rows) {
-                    SCOPED_TRACE(row.what);
-                    form.ShellTree.OnAddItem = [&row](IShellFolder*, LPCITEMIDLIST, LPCITEMIDLIST,
-                                                      ULONG, bool&) { row.fail(); };
-                    DWORD effect = DROPEFFECT_COPY;
-                    const POINTL nowhere{-10000, -10000};  // over no item
-                    EXPECT_EQ(target->Drop(nullptr, 0, nowhere, &effect), row.answer);
-                    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
-                  }
-                  form.ShellTree.OnAddItem = nullptr;
-                },
-                ClickCancel()});
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    ui::ComPtr<IDropTarget> target(new app::ShellTreeDropTarget(form.ShellTree));
+    for (const auto& row : rows) {
+      SCOPED_TRACE(row.what);
+      form.ShellTree.OnAddItem = [&row](IShellFolder*, LPCITEMIDLIST, LPCITEMIDLIST, ULONG, bool&) {
+        row.fail();
+      };
+      DWORD effect = DROPEFFECT_COPY;
+      const POINTL nowhere{-10000, -10000};  // over no item
+      EXPECT_EQ(target->Drop(nullptr, 0, nowhere, &effect), row.answer);
+      EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+    }
+    form.ShellTree.OnAddItem = nullptr;
+  });
 }
 
 }  // namespace

@@ -137,6 +137,9 @@ void OpenDialogScript::Answer(HWND box) {
     showing.folder = folder;
   showing.shownName = DialogItemText(box, FileNameBox(box));
   showing.filter = DialogItemText(box, cmb1);
+  HWND readOnly = GetDlgItem(box, chx1);
+  showing.readOnlyBoxShown = readOnly != nullptr && IsWindowVisible(readOnly);
+  showing.sizable = HasStyle(box, WS_THICKFRAME);
   dialogs_.push_back(showing);
   const std::string name = next_ < names_.size() ? names_[next_] : std::string();
   ++next_;

@@ -73,6 +73,8 @@ class OpenDialogScript {
     std::string folder;     // where it stands, as the dialog reports it (CDM_GETFOLDERPATH)
     std::string shownName;  // the file name box's text when it came up
     std::string filter;     // the file type box's text
+    bool readOnlyBoxShown = true;
+    bool sizable = false;
   };
 
   // A scripted name that presses Open on the name the dialog offers, without typing.

@@ -20,17 +20,7 @@
 
 namespace {
 
-using testing_support::Generate;
-using testing_support::kDigestA;
-using testing_support::kDigestAbc;
-using testing_support::kVersionHeaderLine;
-using testing_support::ReadFile;
-using testing_support::RecordingWindow;
-using testing_support::TempDir;
-using testing_support::Verify;
-using testing_support::WithoutTimestamp;
-using testing_support::WriteFile;
-using Lines = std::vector<std::string>;
+using namespace testing_support;
 
 // The folder's name in Unicode, with the long-path prefix: the names below are made with the W
 // functions, as another program would make them.
@@ -57,18 +47,29 @@ platform::FileHandle Hold(const std::string& path, DWORD access, DWORD share, DW
       CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr));
 }
 
-std::string SavedTo(const std::string& folder) {
-  return "Operation complete.  Check file saved to " + folder + "\\VRTLY-sums.MD5";
+// The verification's log of a checkfile: its heading, the result lines, the summary.
+Lines Verification(const std::string& checkfile, const Lines& results, size_t tested,
+                   size_t notTested) {
+  Lines log{"Testing MD5 sums in " + checkfile};
+  Append(log, results);
+  Append(log, Summary(tested, notTested, 0));
+  return log;
 }
+
+// A temporary folder to walk and a window that records what the tasks log.
+class Win32BadMedia : public testing::Test {
+ protected:
+  TempDir dir;
+  const std::string root = dir.path().string();
+  RecordingWindow window;
+};
 
 // With code page 1252, a c with circumflex, a Cyrillic Zhe, a fullwidth reverse solidus and a
 // fullwidth full stop have no byte. The ANSI search would return the first as "c" (naming
 // nc.txt a second time), the third as "\" (naming up\x) and the last as "." (skipping the
 // folder and its file without a word).
-TEST(Win32BadMedia, NamesOutsideTheCodePageAreReportedNeverAliasedOrDropped) {
+TEST_F(Win32BadMedia, NamesOutsideTheCodePageAreReportedNeverAliasedOrDropped) {
   ASSERT_EQ(GetACP(), 1252u) << "run under LANG=C.UTF-8 (scripts/test does)";
-  TempDir dir;
-  const std::string root = dir.path().string();
   const std::wstring wroot = Wide(root);
   MakeFileW(wroot + L"\\nc.txt", "abc");
   MakeFileW(wroot + L"\\n\x0109.txt", "x");
@@ -78,7 +79,6 @@ TEST(Win32BadMedia, NamesOutsideTheCodePageAreReportedNeverAliasedOrDropped) {
   MakeFileW(wroot + L"\\\x0416.txt", "c");
   MakeFolderW(wroot + L"\\\xff0e");
   MakeFileW(wroot + L"\\\xff0e\\inside.txt", "a");
-  RecordingWindow window;
   Generate(window, root);
 
   EXPECT_EQ(
@@ -93,21 +93,17 @@ TEST(Win32BadMedia, NamesOutsideTheCodePageAreReportedNeverAliasedOrDropped) {
   WriteFile(root + "\\c.MD5", std::string(kDigestA) + "|n?.txt\r\n" + kDigestA +
                                   "|n\xc4\x89.txt\r\n" + kDigestA + "|up\\x\r\n");
   Verify(window, root + "\\c.MD5");
-  EXPECT_EQ(window.log,
-            (Lines{"Testing MD5 sums in " + root + "\\c.MD5",
-                   "ERROR: Could not open file (" + root + "\\n?.txt)",
-                   "ERROR: Could not open file (" + root + "\\n\xc4\x89.txt)",
-                   "OK: " + root + "\\up\\x", "Operation complete.", "", "1 files tested.",
-                   "2 files could not be tested. Either they could not be opened or "
-                   "were not there."}));
+  EXPECT_EQ(window.log, Verification(root + "\\c.MD5",
+                                     {"ERROR: Could not open file (" + root + "\\n?.txt)",
+                                      "ERROR: Could not open file (" + root + "\\n\xc4\x89.txt)",
+                                      "OK: " + root + "\\up\\x"},
+                                     1, 2));
 }
 
 // The ANSI calls take paths of fewer than MAX_PATH (260) characters. One folder whose search
 // pattern fits, holding a file whose path fits, one whose path does not, and a subfolder whose
 // search pattern does not.
-TEST(Win32BadMedia, PathsBeyondMaxPathAreReportedAndTheWalkGoesOn) {
-  TempDir dir;
-  const std::string root = dir.path().string();
+TEST_F(Win32BadMedia, PathsBeyondMaxPathAreReportedAndTheWalkGoesOn) {
   ASSERT_LT(root.size(), 180u);
   const std::string deep = root + "\\" + std::string(240 - 4 - root.size() - 1, 'p');
   ASSERT_EQ(deep.size() + 4, 240u);  // deep\*.* : 240 characters
@@ -128,7 +124,6 @@ TEST(Win32BadMedia, PathsBeyondMaxPathAreReportedAndTheWalkGoesOn) {
   MakeFileW(Wide(sub + "\\below.txt"), "a");
   MakeFileW(Wide(deep + "\\" + longFile), "a");  // a path of 277 characters
   MakeFileW(Wide(deep + "\\s.txt"), "a");        // 242
-  RecordingWindow window;
   Generate(window, root);
 
   EXPECT_EQ(window.log,
@@ -141,15 +136,12 @@ TEST(Win32BadMedia, PathsBeyondMaxPathAreReportedAndTheWalkGoesOn) {
 
 // Wine, like Windows, refuses to search a folder that another handle holds without sharing;
 // the files inside still open.
-TEST(Win32BadMedia, AFolderHeldWithoutSharingIsReportedAndItsFilesStillVerify) {
-  TempDir dir;
-  const std::string root = dir.path().string();
+TEST_F(Win32BadMedia, AFolderHeldWithoutSharingIsReportedAndItsFilesStillVerify) {
   WriteFile(root + "\\held\\in.txt", "a");
   WriteFile(root + "\\z.txt", "a");
   WriteFile(root + "\\c.MD5", std::string(kDigestA) + "|held\\in.txt\r\n");
   platform::FileHandle holder = Hold(root + "\\held", GENERIC_READ, 0, FILE_FLAG_BACKUP_SEMANTICS);
   ASSERT_TRUE(holder.IsValid()) << GetLastError();
-  RecordingWindow window;
   Generate(window, root);
   EXPECT_EQ(window.log, (Lines{"File: c.MD5", "Folder: " + root + "\\held",
                                checkfile::kCannotListFolderText, "File: z.txt", SavedTo(root)}));
@@ -158,9 +150,7 @@ TEST(Win32BadMedia, AFolderHeldWithoutSharingIsReportedAndItsFilesStillVerify) {
   EXPECT_EQ(window.log[1], "OK: " + root + "\\held\\in.txt");
 }
 
-TEST(Win32BadMedia, AListedFileHeldForWritingIsReportedAndCounted) {
-  TempDir dir;
-  const std::string root = dir.path().string();
+TEST_F(Win32BadMedia, AListedFileHeldForWritingIsReportedAndCounted) {
   WriteFile(root + "\\a.txt", "a");
   WriteFile(root + "\\busy.txt", "a");
   WriteFile(root + "\\c.MD5",
@@ -168,25 +158,21 @@ TEST(Win32BadMedia, AListedFileHeldForWritingIsReportedAndCounted) {
   platform::FileHandle writer =
       Hold(root + "\\busy.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_TRUE(writer.IsValid());
-  RecordingWindow window;
   Verify(window, root + "\\c.MD5");
   writer.Close();
-  EXPECT_EQ(window.log,
-            (Lines{"Testing MD5 sums in " + root + "\\c.MD5",
-                   "ERROR: Could not open file (" + root + "\\busy.txt)", "OK: " + root + "\\a.txt",
-                   "Operation complete.", "", "1 files tested.",
-                   "1 files could not be tested. Either they could not be opened or "
-                   "were not there."}));
+  EXPECT_EQ(window.log, Verification(root + "\\c.MD5",
+                                     {"ERROR: Could not open file (" + root + "\\busy.txt)",
+                                      "OK: " + root + "\\a.txt"},
+                                     1, 1));
 }
 
 // A link from a subfolder back to the top, made by the host (see CMakeLists.txt): a junction
 // loop on Windows behaves the same way.
-TEST(Win32BadMedia, AFolderReachedAgainThroughALinkIsNotWalkedAgain) {
+TEST_F(Win32BadMedia, AFolderReachedAgainThroughALinkIsNotWalkedAgain) {
   const char* hostPath = std::getenv("VRTLY_HOST_FOLDERS");
   ASSERT_NE(hostPath, nullptr) << "ctest sets VRTLY_HOST_FOLDERS";
   std::string top = std::string("Z:") + hostPath + "/link-loop/top";
   std::replace(top.begin(), top.end(), '/', '\\');
-  RecordingWindow window;
   Generate(window, top);
   EXPECT_EQ(window.log,
             (Lines{"File: a.txt", "Folder: " + top + "\\sub", "Folder: " + top + "\\sub\\up",

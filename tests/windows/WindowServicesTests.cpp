@@ -2,17 +2,15 @@
 // quit request, and the open dialog, on a real main window.
 #include <windows.h>
 
-#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 
 #include "app/Unit1.h"
 #include "app/resources/resource.h"
 #include "tests/support/TestFiles.h"
-#include "tests/windows/GuiTestSupport.h"
+#include "tests/windows/TaskGuiSupport.h"
 
 namespace {
 
@@ -296,41 +294,16 @@ TEST_F(WindowServices, AnErrorThatEscapesAHandlerEndsInTheErrorBox) {
   EXPECT_TRUE(IsWindow(failing.Handle()));  // and the window goes on
 }
 
-// Answers the open dialog: records what it shows, then types a name and confirms.
-struct OpenDialogAnswer {
-  explicit OpenDialogAnswer(std::string name) : typed(std::move(name)) {}
-  std::string typed;  // empty: cancel
-  std::string shownName;
-  std::string filter;
-  bool readOnlyBoxShown = true;
-  bool sizable = false;
-
-  void operator()(HWND dialog) {
-    char text[MAX_PATH] = {};
-    GetDlgItemTextA(dialog, cmb13, text, sizeof text);
-    shownName = text;
-    GetDlgItemTextA(dialog, cmb1, text, sizeof text);
-    filter = text;
-    HWND readOnly = GetDlgItem(dialog, chx1);
-    readOnlyBoxShown = readOnly != nullptr && IsWindowVisible(readOnly);
-    sizable = gui_test::HasStyle(dialog, WS_THICKFRAME);
-    if (typed.empty()) {
-      BoxCatcher::PressCancel(dialog);
-      return;
-    }
-    SetDlgItemTextA(dialog, cmb13, typed.c_str());
-    BoxCatcher::PressOk(dialog);
-  }
-};
-
-std::string ShowOpenDialog(app::TForm1& form, const std::string& folder, OpenDialogAnswer& answer,
-                           bool& confirmed) {
+// Shows the open dialog once, answered with the typed name (empty: Cancel); returns the name it
+// chose ("unchanged" for none) and what the dialog showed.
+std::string ShowOpenDialog(app::TForm1& form, const std::string& folder, const std::string& typed,
+                           bool& confirmed, gui_test::OpenDialogScript::Showing& shown) {
   std::string chosen = "unchanged";
-  auto shared = std::make_shared<OpenDialogAnswer>(answer);
-  BoxCatcher catcher([shared](HWND dialog) { (*shared)(dialog); });
+  gui_test::OpenDialogScript script(form, {typed});
   confirmed = form.RunOpenDialog(folder, chosen);
-  answer = *shared;
-  EXPECT_EQ(catcher.Boxes().size(), 1u);
+  EXPECT_EQ(script.Dialogs().size(), 1u);
+  EXPECT_TRUE(script.OtherBoxes().empty());
+  if (!script.Dialogs().empty()) shown = script.Dialogs()[0];
   return chosen;
 }
 
@@ -338,8 +311,8 @@ TEST_F(WindowServices, TheOpenDialogStartsInTheFolderAndOffersTheLastName) {
   testing_support::TempDir dir;
   const std::string folder = dir / "";  // with its trailing "\"
   bool confirmed = false;
-  OpenDialogAnswer answer("missing.MD5");
-  const std::string chosen = ShowOpenDialog(form, folder, answer, confirmed);
+  gui_test::OpenDialogScript::Showing answer;
+  const std::string chosen = ShowOpenDialog(form, folder, "missing.MD5", confirmed, answer);
   EXPECT_TRUE(confirmed);  // a typed name need not exist
   EXPECT_EQ(chosen, dir / "missing.MD5");
   EXPECT_EQ(answer.shownName, "");
@@ -348,8 +321,8 @@ TEST_F(WindowServices, TheOpenDialogStartsInTheFolderAndOffersTheLastName) {
   EXPECT_TRUE(answer.sizable);
 
   // The next showing offers the chosen name again; a cancel changes nothing.
-  OpenDialogAnswer cancel("");
-  EXPECT_EQ(ShowOpenDialog(form, folder, cancel, confirmed), "unchanged");
+  gui_test::OpenDialogScript::Showing cancel;
+  EXPECT_EQ(ShowOpenDialog(form, folder, "", confirmed, cancel), "unchanged");
   EXPECT_FALSE(confirmed);
   // Offered without its folder, in the folder the dialog starts in.
   EXPECT_EQ(cancel.shownName, "missing.MD5");
@@ -362,8 +335,8 @@ TEST_F(WindowServices, WithoutAFolderTheOpenDialogStartsInTheCurrentDirectory) {
   GetCurrentDirectoryA(sizeof previous, previous);
   ASSERT_TRUE(SetCurrentDirectoryA(dir.path().string().c_str()));
   bool confirmed = false;
-  OpenDialogAnswer answer("here.MD5");
-  const std::string chosen = ShowOpenDialog(form, "", answer, confirmed);
+  gui_test::OpenDialogScript::Showing answer;
+  const std::string chosen = ShowOpenDialog(form, "", "here.MD5", confirmed, answer);
   SetCurrentDirectoryA(previous);
   EXPECT_TRUE(confirmed);
   EXPECT_EQ(chosen, dir / "here.MD5");
