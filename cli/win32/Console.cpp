@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/Console.h"
+#include "platform/win32/TextConversion.h"
 
 namespace cli {
 
@@ -38,9 +39,8 @@ bool StreamIsConsole(Stream stream) {
 
 bool WriteToConsole(HANDLE handle, std::string_view bytes) {
   if (bytes.empty()) return true;
-  const int size = static_cast<int>(bytes.size());
-  std::wstring wide(bytes.size(), L'\0');
-  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), size);
+  const std::wstring wide = platform::Widened(bytes);
+  const int length = static_cast<int>(wide.size());
   // Older consoles refuse a single write of more than about 64 KiB.
   constexpr int kMaxWrite = 8192;
   for (int done = 0; done < length;) {

@@ -5,11 +5,12 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace platform {
 
 // The text in UTF-16.
-inline std::wstring Widened(const std::string& text, UINT codePage = CP_ACP) {
+inline std::wstring Widened(std::string_view text, UINT codePage = CP_ACP) {
   const int size = static_cast<int>(text.size());
   const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
