@@ -6,8 +6,8 @@
 
 namespace checkfile {
 
-LaneFiles::LaneFiles(std::unique_ptr<digest::Md5Lanes> engine)
-    : engine_(std::move(engine)), lanes_(engine_->Width()) {}
+LaneFiles::LaneFiles(std::unique_ptr<digest::Md5Lanes> engine, unsigned maxOpen)
+    : engine_(std::move(engine)), lanes_(std::clamp(maxOpen, 1u, engine_->Width())) {}
 
 unsigned LaneFiles::FreeLanes() const {
   return static_cast<unsigned>(

@@ -27,14 +27,16 @@ class LaneFiles {
     std::string digestText;  // on code 0 only
   };
 
-  explicit LaneFiles(std::unique_ptr<digest::Md5Lanes> engine);
+  // maxOpen: how many files it may hold open at once, and so how many of the engine's lanes it
+  // fills (at least one).
+  explicit LaneFiles(std::unique_ptr<digest::Md5Lanes> engine, unsigned maxOpen = ~0u);
   LaneFiles(const LaneFiles&) = delete;
   LaneFiles& operator=(const LaneFiles&) = delete;
 
   // How many more files Add takes now.
   unsigned FreeLanes() const;
   // Whether a file is being digested.
-  bool Busy() const { return FreeLanes() < engine_->Width(); }
+  bool Busy() const { return FreeLanes() < lanes_.size(); }
 
   // Puts the file in a free lane and reads its first piece; a file that cannot be opened, or
   // whose first read fails, is finished at once (its result goes to finished).

@@ -5,6 +5,7 @@
 #include "checkfile/FolderWalk.h"
 #include "checkfile/LaneFiles.h"
 #include "digest/CryptoAPI.h"
+#include "platform/File.h"
 
 namespace checkfile {
 
@@ -51,6 +52,15 @@ class ScoutVisitor final : public WalkVisitor {
   bool going_ = true;
 };
 
+// The files the workers may hold open together: the process's limit less what the rest of the
+// run keeps open (the standard streams, a folder of each level of the task's walk and of the
+// scout's, the task's own readings, the checkfile), but at least half the limit.
+size_t WorkerFileBudget() {
+  constexpr size_t kReserve = 64;
+  const size_t limit = platform::OpenFileLimit();
+  return std::max<size_t>(1, limit - std::min(limit / 2, kReserve));
+}
+
 }  // namespace
 
 ParallelDigests::ParallelDigests(unsigned jobs, std::function<bool()> stopRequested, unsigned lanes)
@@ -61,9 +71,12 @@ ParallelDigests::ParallelDigests(unsigned jobs, std::function<bool()> stopReques
       window_(std::max<size_t>(kWindowPerJob, 2 * size_t{lanes_}) * jobs_),
       refillLevel_(window_ / 2),
       stopRequested_(std::move(stopRequested)) {
+  const size_t budget = WorkerFileBudget();
+  const size_t workers = std::min<size_t>(jobs_, budget);
+  filesPerWorker_ = static_cast<unsigned>(std::clamp<size_t>(budget / workers, 1, lanes_));
   try {
-    workers_.reserve(jobs_);
-    for (unsigned n = 0; n < jobs_; ++n)
+    workers_.reserve(workers);
+    for (size_t n = 0; n < workers; ++n)
       workers_.emplace_back([this] { WorkerLoop(); });
   } catch (...) {
     Shutdown();
@@ -141,7 +154,7 @@ int32_t ParallelDigests::Digest(const std::string& path, std::string& digestText
 }
 
 void ParallelDigests::WorkerLoop() {
-  if (lanes_ > 1) {
+  if (filesPerWorker_ > 1) {
     LaneWorkerLoop();
     return;
   }
@@ -179,7 +192,7 @@ void ParallelDigests::WorkerLoop() {
 // stop starts no file it took before), and gives the results of each round of finished files
 // under one lock.
 void ParallelDigests::LaneWorkerLoop() {
-  LaneFiles lanes(digest::Md5Lanes::Create(lanes_));
+  LaneFiles lanes(digest::Md5Lanes::Create(lanes_), filesPerWorker_);
   std::vector<LaneFiles::Result> finished;
   Lock lock(mutex_);
   while (!ending_) {

@@ -52,8 +52,11 @@ class ParallelDigests final : public DigestSource {
 
   // jobs: worker threads (at least 1). Each digests lanes files at once through the multi-lane
   // MD5 engine (LaneFiles.h), or one file at a time with HashFile when lanes is 1; 0 picks the
-  // fastest width the machine runs. stopRequested, when given, is asked on the workers' threads
-  // and must be safe to call from any thread.
+  // fastest width the machine runs. The workers together hold no more files open than the
+  // process may (platform::OpenFileLimit), less a reserve for the rest of the run: under a low
+  // limit each fills fewer lanes, under a very low one fewer workers run, and no file fails to
+  // open for want of a descriptor that the sequential run would have had. stopRequested, when
+  // given, is asked on the workers' threads and must be safe to call from any thread.
   explicit ParallelDigests(unsigned jobs, std::function<bool()> stopRequested = nullptr,
                            unsigned lanes = 0);
   ~ParallelDigests() override;
@@ -150,6 +153,7 @@ class ParallelDigests final : public DigestSource {
   std::atomic<bool> planWanted_{false};  // the task waits for the plan: hand over at once
   bool ending_ = false;
 
+  unsigned filesPerWorker_ = 1;  // set before the workers start
   std::thread scout_;
   std::vector<std::thread> workers_;
 };
