@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,9 +42,9 @@ class LaneFiles {
   // Puts the file in a free lane and reads its first piece; a file that cannot be opened, or
   // whose first read fails, is finished at once (its result goes to finished).
   void Add(uint64_t id, const std::string& path, std::vector<Result>& finished);
-  // Digests until at least one file has finished, or none is left; the finished files' results
-  // go to finished.
-  void RunUntilOneFinishes(std::vector<Result>& finished);
+  // Digests until at least one file has finished, none is left, or stopped (asked between
+  // pieces) answers true; the finished files' results go to finished.
+  void RunUntilOneFinishes(std::vector<Result>& finished, const std::function<bool()>& stopped);
   // Drops every file in a lane, giving back their ids (after an error that ends the worker).
   std::vector<uint64_t> Abandon();
 

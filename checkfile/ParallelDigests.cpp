@@ -148,6 +148,7 @@ int32_t ParallelDigests::Digest(const std::string& path, std::string& digestText
   DropFront(1);
   TopUp(refillLevel_);
   lock.unlock();
+  if (taken.readOnRequest) return DigestFile(path, digestText);
   if (taken.error) std::rethrow_exception(taken.error);
   if (taken.code == digest::HASH_OK) digestText = std::move(taken.digestText);
   return taken.code;
@@ -216,7 +217,7 @@ void ParallelDigests::LaneWorkerLoop() {
       if (took) {
         lanes.Add(seq, path, finished);
       } else if (!error) {
-        lanes.RunUntilOneFinishes(finished);
+        lanes.RunUntilOneFinishes(finished, [this] { return StopRequested(); });
       }
     } catch (...) {
       error = std::current_exception();
@@ -229,7 +230,11 @@ void ParallelDigests::LaneWorkerLoop() {
       Publish(result.id, std::move(done));
     }
     finished.clear();
-    if (error) PublishError(lanes, took ? std::optional<uint64_t>(seq) : std::nullopt, error);
+    if (error) {
+      PublishError(lanes, took ? std::optional<uint64_t>(seq) : std::nullopt, error);
+    } else if (lanes.Busy() && StopRequested()) {
+      DropAfterStop(lanes);
+    }
   }
 }
 
@@ -243,6 +248,14 @@ void ParallelDigests::PublishError(LaneFiles& lanes, std::optional<uint64_t> tak
     Slot result;
     result.error = error;
     Publish(seq, std::move(result));
+  }
+}
+
+void ParallelDigests::DropAfterStop(LaneFiles& lanes) {
+  for (const uint64_t seq : lanes.Abandon()) {
+    Slot dropped;
+    dropped.readOnRequest = true;
+    Publish(seq, std::move(dropped));
   }
 }
 
@@ -260,6 +273,7 @@ void ParallelDigests::Publish(uint64_t seq, Slot result) {
   slot.code = result.code;
   slot.digestText = std::move(result.digestText);
   slot.error = result.error;
+  slot.readOnRequest = result.readOnRequest;
   slot.state = Slot::State::Done;
 }
 
