@@ -54,9 +54,10 @@ class ScoutVisitor final : public WalkVisitor {
 
 // The files the workers may hold open together: the process's limit less what the rest of the
 // run keeps open (the standard streams, a folder of each level of the task's walk and of the
-// scout's, the task's own readings, the checkfile), but at least half the limit.
+// scout's, the task's own readings, the checkfile), but at least half the limit. The reserve
+// leaves room for both walks in a tree a hundred folders deep.
 size_t WorkerFileBudget() {
-  constexpr size_t kReserve = 64;
+  constexpr size_t kReserve = 256;
   const size_t limit = platform::OpenFileLimit();
   return std::max<size_t>(1, limit - std::min(limit / 2, kReserve));
 }
