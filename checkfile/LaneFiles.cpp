@@ -6,8 +6,8 @@
 
 namespace checkfile {
 
-LaneFiles::LaneFiles(std::unique_ptr<digest::Md5Lanes> engine)
-    : engine_(std::move(engine)), lanes_(engine_->Width()) {}
+LaneFiles::LaneFiles(std::unique_ptr<digest::Md5Lanes> engine, unsigned maxOpen)
+    : engine_(std::move(engine)), lanes_(std::clamp(maxOpen, 1u, engine_->Width())) {}
 
 unsigned LaneFiles::FreeLanes() const {
   return static_cast<unsigned>(
@@ -43,9 +43,10 @@ void LaneFiles::FeedNextPiece(unsigned lane, std::vector<Result>& finished) {
   if (piece == digest::FileReading::Piece::Last) engine_->Finish(lane);
 }
 
-void LaneFiles::RunUntilOneFinishes(std::vector<Result>& finished) {
+void LaneFiles::RunUntilOneFinishes(std::vector<Result>& finished,
+                                    const std::function<bool()>& stopped) {
   const size_t before = finished.size();
-  while (finished.size() == before && Busy()) {
+  while (finished.size() == before && Busy() && !stopped()) {
     const uint32_t attention = engine_->Run();
     for (unsigned lane = 0; lane < lanes_.size(); ++lane) {
       if ((attention >> lane & 1u) == 0) continue;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,21 +28,23 @@ class LaneFiles {
     std::string digestText;  // on code 0 only
   };
 
-  explicit LaneFiles(std::unique_ptr<digest::Md5Lanes> engine);
+  // maxOpen: how many files it may hold open at once, and so how many of the engine's lanes it
+  // fills (at least one).
+  explicit LaneFiles(std::unique_ptr<digest::Md5Lanes> engine, unsigned maxOpen = ~0u);
   LaneFiles(const LaneFiles&) = delete;
   LaneFiles& operator=(const LaneFiles&) = delete;
 
   // How many more files Add takes now.
   unsigned FreeLanes() const;
   // Whether a file is being digested.
-  bool Busy() const { return FreeLanes() < engine_->Width(); }
+  bool Busy() const { return FreeLanes() < lanes_.size(); }
 
   // Puts the file in a free lane and reads its first piece; a file that cannot be opened, or
   // whose first read fails, is finished at once (its result goes to finished).
   void Add(uint64_t id, const std::string& path, std::vector<Result>& finished);
-  // Digests until at least one file has finished, or none is left; the finished files' results
-  // go to finished.
-  void RunUntilOneFinishes(std::vector<Result>& finished);
+  // Digests until at least one file has finished, none is left, or stopped (asked between
+  // pieces) answers true; the finished files' results go to finished.
+  void RunUntilOneFinishes(std::vector<Result>& finished, const std::function<bool()>& stopped);
   // Drops every file in a lane, giving back their ids (after an error that ends the worker).
   std::vector<uint64_t> Abandon();
 

@@ -5,6 +5,7 @@
 #include "checkfile/FolderWalk.h"
 #include "checkfile/LaneFiles.h"
 #include "digest/CryptoAPI.h"
+#include "platform/File.h"
 
 namespace checkfile {
 
@@ -51,6 +52,16 @@ class ScoutVisitor final : public WalkVisitor {
   bool going_ = true;
 };
 
+// The files the workers may hold open together: the process's limit less what the rest of the
+// run keeps open (the standard streams, a folder of each level of the task's walk and of the
+// scout's, the task's own readings, the checkfile), but at least half the limit. The reserve
+// leaves room for both walks in a tree a hundred folders deep.
+size_t WorkerFileBudget() {
+  constexpr size_t kReserve = 256;
+  const size_t limit = platform::OpenFileLimit();
+  return std::max<size_t>(1, limit - std::min(limit / 2, kReserve));
+}
+
 }  // namespace
 
 ParallelDigests::ParallelDigests(unsigned jobs, std::function<bool()> stopRequested, unsigned lanes)
@@ -61,9 +72,12 @@ ParallelDigests::ParallelDigests(unsigned jobs, std::function<bool()> stopReques
       window_(std::max<size_t>(kWindowPerJob, 2 * size_t{lanes_}) * jobs_),
       refillLevel_(window_ / 2),
       stopRequested_(std::move(stopRequested)) {
+  const size_t budget = WorkerFileBudget();
+  const size_t workers = std::min<size_t>(jobs_, budget);
+  filesPerWorker_ = static_cast<unsigned>(std::clamp<size_t>(budget / workers, 1, lanes_));
   try {
-    workers_.reserve(jobs_);
-    for (unsigned n = 0; n < jobs_; ++n)
+    workers_.reserve(workers);
+    for (size_t n = 0; n < workers; ++n)
       workers_.emplace_back([this] { WorkerLoop(); });
   } catch (...) {
     Shutdown();
@@ -135,13 +149,14 @@ int32_t ParallelDigests::Digest(const std::string& path, std::string& digestText
   DropFront(1);
   TopUp(refillLevel_);
   lock.unlock();
+  if (taken.readOnRequest) return DigestFile(path, digestText);
   if (taken.error) std::rethrow_exception(taken.error);
   if (taken.code == digest::HASH_OK) digestText = std::move(taken.digestText);
   return taken.code;
 }
 
 void ParallelDigests::WorkerLoop() {
-  if (lanes_ > 1) {
+  if (filesPerWorker_ > 1) {
     LaneWorkerLoop();
     return;
   }
@@ -179,7 +194,7 @@ void ParallelDigests::WorkerLoop() {
 // stop starts no file it took before), and gives the results of each round of finished files
 // under one lock.
 void ParallelDigests::LaneWorkerLoop() {
-  LaneFiles lanes(digest::Md5Lanes::Create(lanes_));
+  LaneFiles lanes(digest::Md5Lanes::Create(lanes_), filesPerWorker_);
   std::vector<LaneFiles::Result> finished;
   Lock lock(mutex_);
   while (!ending_) {
@@ -203,7 +218,7 @@ void ParallelDigests::LaneWorkerLoop() {
       if (took) {
         lanes.Add(seq, path, finished);
       } else if (!error) {
-        lanes.RunUntilOneFinishes(finished);
+        lanes.RunUntilOneFinishes(finished, [this] { return StopRequested(); });
       }
     } catch (...) {
       error = std::current_exception();
@@ -216,7 +231,11 @@ void ParallelDigests::LaneWorkerLoop() {
       Publish(result.id, std::move(done));
     }
     finished.clear();
-    if (error) PublishError(lanes, took ? std::optional<uint64_t>(seq) : std::nullopt, error);
+    if (error) {
+      PublishError(lanes, took ? std::optional<uint64_t>(seq) : std::nullopt, error);
+    } else if (lanes.Busy() && StopRequested()) {
+      DropAfterStop(lanes);
+    }
   }
 }
 
@@ -230,6 +249,14 @@ void ParallelDigests::PublishError(LaneFiles& lanes, std::optional<uint64_t> tak
     Slot result;
     result.error = error;
     Publish(seq, std::move(result));
+  }
+}
+
+void ParallelDigests::DropAfterStop(LaneFiles& lanes) {
+  for (const uint64_t seq : lanes.Abandon()) {
+    Slot dropped;
+    dropped.readOnRequest = true;
+    Publish(seq, std::move(dropped));
   }
 }
 
@@ -247,6 +274,7 @@ void ParallelDigests::Publish(uint64_t seq, Slot result) {
   slot.code = result.code;
   slot.digestText = std::move(result.digestText);
   slot.error = result.error;
+  slot.readOnRequest = result.readOnRequest;
   slot.state = Slot::State::Done;
 }
 

@@ -19,9 +19,11 @@
 // catch up: the rest of the run is then read on request, one file at a time.)
 //
 // Stopping: once stopRequested answers true (the user's Ctrl-C), no further file is started
-// ahead of the task; digests that run already finish. The task, which stops asking, still gets
-// the right answer should it ask. The destructor stops the scout and the workers and waits for
-// them: a digest that runs then finishes first.
+// ahead of the task; a digest that runs one file at a time finishes, while a worker's lanes are
+// dropped at once (their files in step would otherwise all be read to their ends, many times
+// what the sequential run reads after a stop). The task, which stops asking, still gets the
+// right answer should it ask: a dropped file is then read on its thread. The destructor stops
+// the scout and the workers and waits for them: a digest that runs then finishes first.
 #pragma once
 
 #include <atomic>
@@ -52,8 +54,11 @@ class ParallelDigests final : public DigestSource {
 
   // jobs: worker threads (at least 1). Each digests lanes files at once through the multi-lane
   // MD5 engine (LaneFiles.h), or one file at a time with HashFile when lanes is 1; 0 picks the
-  // fastest width the machine runs. stopRequested, when given, is asked on the workers' threads
-  // and must be safe to call from any thread.
+  // fastest width the machine runs. The workers together hold no more files open than the
+  // process may (platform::OpenFileLimit), less a reserve for the rest of the run: under a low
+  // limit each fills fewer lanes, under a very low one fewer workers run, and no file fails to
+  // open for want of a descriptor that the sequential run would have had. stopRequested, when
+  // given, is asked on the workers' threads and must be safe to call from any thread.
   explicit ParallelDigests(unsigned jobs, std::function<bool()> stopRequested = nullptr,
                            unsigned lanes = 0);
   ~ParallelDigests() override;
@@ -80,7 +85,8 @@ class ParallelDigests final : public DigestSource {
     State state = State::Waiting;
     int32_t code = 0;
     std::string digestText;
-    std::exception_ptr error;  // what the digest threw (out of memory)
+    std::exception_ptr error;    // what the digest threw (out of memory)
+    bool readOnRequest = false;  // dropped by its worker after a stop: the task reads it
   };
   using Lock = std::unique_lock<std::mutex>;
 
@@ -93,6 +99,8 @@ class ParallelDigests final : public DigestSource {
   // Gives a finished file's result to its slot (a slot dropped while it ran is forgotten).
   void Publish(uint64_t seq, Slot result);
   void PublishError(LaneFiles& lanes, std::optional<uint64_t> taken, std::exception_ptr error);
+  // After a stop: drops the files in the lanes, each left for the task to read should it ask.
+  void DropAfterStop(LaneFiles& lanes);
   // Waits, as an idle worker, until a slot may be started or the source ends; wakes the task
   // first when it is to be woken.
   void WaitForWork(Lock& lock);
@@ -150,6 +158,7 @@ class ParallelDigests final : public DigestSource {
   std::atomic<bool> planWanted_{false};  // the task waits for the plan: hand over at once
   bool ending_ = false;
 
+  unsigned filesPerWorker_ = 1;  // set before the workers start
   std::thread scout_;
   std::vector<std::thread> workers_;
 };

@@ -34,7 +34,8 @@ bool WriteText(Stream stream, std::string_view text);
 
 // From now on the first Ctrl-C (POSIX: SIGINT; Windows: Ctrl-C or Ctrl-Break) only raises the
 // interrupt flag, and a second one ends the process the system's way. A SIGINT that the parent
-// set to be ignored stays ignored.
+// set to be ignored stays ignored. On POSIX a write to a pipe whose reader has gone then fails
+// instead of ending the process (SIGPIPE is ignored).
 void CatchInterrupts();
 // Whether a Ctrl-C has arrived since CatchInterrupts.
 bool InterruptRequested();

@@ -5,6 +5,7 @@
 // through the fault hooks (FaultHooks.h), which File.cpp consults before the backend's call.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -86,6 +87,11 @@ class File {
 // The whole size of a file that OpenForRead could open at this moment: opens it so, takes the
 // size and closes it again. False when it cannot be opened or its size cannot be had.
 bool FileSizeForReading(const std::string& path, uint64_t& size);
+
+// How many files the process may hold open at once: POSIX's (soft) limit on file descriptors;
+// SIZE_MAX where there is no limit that a program reading many files at once could reach
+// (Windows).
+size_t OpenFileLimit();
 
 // Removes a file; false when it cannot be removed.
 bool DeleteFileAt(const std::string& path);

@@ -55,6 +55,9 @@ bool WriteText(Stream stream, std::string_view text) {
 }
 
 void CatchInterrupts() {
+  // A reader that has gone (vrtly ... | head) must make WriteBytes fail, so that the run still
+  // ends its task and says the log was cut short, rather than end the process at that write.
+  signal(SIGPIPE, SIG_IGN);
   struct sigaction current = {};
   if (sigaction(SIGINT, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) return;
   struct sigaction action = {};

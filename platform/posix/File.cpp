@@ -1,10 +1,12 @@
 #include "platform/File.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 #include "platform/FaultHooks.h"
 #include "platform/FileNative.h"
@@ -177,6 +179,14 @@ bool FileSizeForReading(const std::string& path, uint64_t& size) {
   }
   size = static_cast<uint64_t>(info.st_size);
   return true;
+}
+
+size_t OpenFileLimit() {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+      limit.rlim_cur >= SIZE_MAX)
+    return SIZE_MAX;
+  return static_cast<size_t>(limit.rlim_cur);
 }
 
 bool DeleteFileAt(const std::string& path) {

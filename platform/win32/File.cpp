@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "platform/FileNative.h"
 #include "platform/win32/Handles.h"
 
@@ -73,6 +75,11 @@ void File::NativeClose() {
 bool FileSizeForReading(const std::string& path, uint64_t& size) {
   const File file = File::OpenForRead(path);
   return file.IsOpen() && file.Size(size);
+}
+
+// Handles are limited only by memory (the C runtime's limit is on its own FILE streams).
+size_t OpenFileLimit() {
+  return SIZE_MAX;
 }
 
 bool DeleteFileAt(const std::string& path) {

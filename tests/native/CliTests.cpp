@@ -217,13 +217,28 @@ TEST(Vrtly, TheExeCarriesTheProgramsVersion) {
 }
 #else
 TEST(Vrtly, ALogThatCannotBeWrittenIsTrouble) {
-  SmallTree tree;
-  // /dev/full refuses every write: a full disk.
-  const ProgramRun make = testing_support::RunProgram(
-      "/bin/sh", {"-c", "exec \"$0\" make \"$1\" >/dev/full", VRTLY_CLI_PATH, tree.folder});
-  EXPECT_EQ(make.exitCode, kTrouble);
-  EXPECT_EQ(make.err, Lines{"vrtly: the log could not be written in full"});
-  EXPECT_TRUE(fs::exists(tree.checkfile));  // the checkfile itself was written
+  // Each script runs vrtly ("$0") on the folder ("$1") and appends its exit code to standard
+  // error; "$2" is a scratch name outside the tree.
+  struct Case {
+    const char* name;
+    const char* script;
+  };
+  const Case cases[] = {
+      {"a full disk (/dev/full refuses every write)",
+       "\"$0\" make \"$1\" >/dev/full; echo \"exit $?\" >&2"},
+      {"a pipe whose reader has gone (it closes its end, then leaves a mark)",
+       "{ while [ ! -e \"$2\" ]; do sleep 0.01; done; \"$0\" make \"$1\"; echo \"exit $?\" >&2; }"
+       " | { exec 0<&-; : >\"$2\"; }"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SmallTree tree;
+    const TempDir scratch;
+    const ProgramRun make = testing_support::RunProgram(
+        "/bin/sh", {"-c", c.script, VRTLY_CLI_PATH, tree.folder, scratch / "closed"});
+    EXPECT_EQ(make.err, (Lines{"vrtly: the log could not be written in full", "exit 2"}));
+    EXPECT_TRUE(fs::exists(tree.checkfile));  // the checkfile itself was written
+  }
 }
 
 // Standard error on a pseudo-terminal 60 columns wide, standard output in a file.

@@ -62,14 +62,22 @@ TEST(VrtlyJobs, AnyNumberOfJobsPrintsTheSequentialOutputAndWritesTheSameEntries)
     Lines jobs;           // the option as typed
     const char* failure;  // lines that start so show the tree's failures in the first run
     long failures;        // at least so many of them
+    const char* fileLimit = nullptr;  // POSIX: the limit on open files vrtly runs under
   };
   const Case cases[] = {
       {"make", {"-j", "1"}, "Could not open file", 1},
       {"make", {"-j2"}, "", 0},
       {"make", {"--jobs=8"}, "", 0},
+#ifndef _WIN32
+      // More files than the limit allows if every job filled all its lanes.
+      {"make", {"-j", "64"}, "", 0, "48"},
+#endif
       {"check", {"-j", "1"}, "ERROR: ", 4},
       {"check", {"--jobs", "2"}, "", 0},
       {"check", {"-j8"}, "", 0},
+#ifndef _WIN32
+      {"check", {"-j", "64"}, "", 0, "48"},
+#endif
       {"update", {"-j", "1"}, "ADDED: ", 80 * 5},
       {"update", {"-j2"}, "", 0},
       {"update", {"--jobs=8"}, "", 0},
@@ -103,7 +111,10 @@ TEST(VrtlyJobs, AnyNumberOfJobsPrintsTheSequentialOutputAndWritesTheSameEntries)
     Lines args = {c.command};
     args.insert(args.end(), c.jobs.begin(), c.jobs.end());
     args.push_back(c.command == "check" ? listing : tree.root);
-    const ProgramRun run = Vrtly(args);
+    Lines limited = {"-c", "ulimit -n \"$0\" && exec \"$@\"", c.fileLimit ? c.fileLimit : "",
+                     VRTLY_CLI_PATH};
+    limited.insert(limited.end(), args.begin(), args.end());
+    const ProgramRun run = c.fileLimit ? RunProgram("/bin/sh", limited) : Vrtly(args);
     EXPECT_EQ(run.err, Lines{});
     const std::string entries =
         c.command == "check" ? "" : WithoutTimestamp(ReadFile(tree.checkfile));

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -571,6 +572,37 @@ TEST(ParallelDigests, AStopWhileReadingLetsTheRunningDigestsFinishAndStartsNoOth
     // stop; none takes another.
     EXPECT_LE(firstOpenings.end() - stopAt - 1, static_cast<std::ptrdiff_t>(kJobs - 1));
   });
+}
+
+// Files in lanes are read in step: after a stop, reading those that are under way to their ends
+// would take as long as reading them all. They are dropped, and the one the task then asks for
+// is read for it.
+TEST(ParallelDigests, AStopDropsTheFilesInTheLanesAndTheTaskStillGetsItsAnswer) {
+  const unsigned width = digest::Md5Lanes::DefaultWidth();
+  if (width == 1) GTEST_SKIP() << "this machine runs no multi-lane engine";
+  constexpr uint64_t kSize = 8 << 20;  // 128 pieces of the lanes' reads
+  TempDir dir;
+  std::vector<std::string> paths;
+  for (unsigned n = 0; n < width; ++n) {
+    paths.push_back(dir / ("big" + std::to_string(n)));
+    WriteFile(paths.back(), std::to_string(n));
+    fs::resize_file(paths.back(), kSize);  // sparse
+  }
+  FaultInjector faults;
+  std::atomic<bool> stop{false};
+  // Just as the last lane's file is opened for reading: every lane holds a file.
+  faults.BeforeOpening(paths.back(), 2, [&stop] { stop = true; });
+  {
+    ParallelDigests source(1, [&stop] { return stop.load(); });
+    source.ExpectFiles(paths);
+    ASSERT_TRUE(WaitUntil([&stop] { return stop.load(); }));
+    ExpectSameAnswer(source, paths[0]);
+  }
+  const std::map<std::string, int> reads = faults.Reads();
+  for (unsigned n = 1; n < width; ++n) {
+    const auto found = reads.find(paths[n]);
+    EXPECT_LT(found == reads.end() ? 0 : found->second, 8) << paths[n];
+  }
 }
 
 TEST(ParallelDigests, EndsWhereverTheTaskLeftItAndReadsNothingAfterwards) {

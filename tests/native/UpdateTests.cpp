@@ -2,10 +2,12 @@
 // it reads, what it logs, and the checkfile it leaves.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "checkfile/CheckfileFormat.h"
@@ -99,6 +101,16 @@ Lines Report(const Lines& log) {
   return report;
 }
 
+#ifndef _WIN32
+// Points the link at target anew once the clock has passed every time the checkfile trusts
+// (file systems stamp with a coarse clock).
+void RepointAfterTrust(const UpdateTree& tree, const std::string& link, const std::string& target) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  fs::remove(tree.Path(link));
+  fs::create_symlink(target, tree.Path(link));
+}
+#endif
+
 struct UpdateCase {
   const char* name;
   std::function<void(UpdateTree&)> change;
@@ -162,6 +174,35 @@ TEST(Update, ReadsWhatIsNewOrChangedAndWritesTheWalksEntries) {
                              : "0 added, 0 changed, 0 removed, 4 unchanged.",
        {Entry(kStatusChangeTimeSeen ? kDigestB : kDigestA, "a.txt"), kMadeEntries[1],
         kMadeEntries[2], kMadeEntries[3]}},
+#ifndef _WIN32
+      // The links are made before the checkfile's time, the one pointed elsewhere after it,
+      // towards files as old as the rest (hidden from the walk by their dot names).
+      {"a folder replaced by a link to a folder of old files, then pointed at another",
+       [](UpdateTree& tree) {
+         WriteFile(tree.Path(".old\\d.bin"), "message digest");
+         WriteFile(tree.Path(".other\\d.bin"), "b");
+         fs::remove_all(tree.Path("sub\\deeper"));
+         fs::create_directory_symlink(tree.Path(".old"), tree.Path("sub\\deeper"));
+         tree.WriteCheckfile(kMadeEntries);
+         RepointAfterTrust(tree, "sub\\deeper", tree.Path(".other"));
+       },
+       {"CHANGED: sub\\deeper\\d.bin"},
+       "0 added, 1 changed, 0 removed, 3 unchanged.",
+       {kMadeEntries[0], kMadeEntries[1], Entry(kDigestB, "sub\\deeper\\d.bin"), kMadeEntries[3]}},
+      {"a file reached through a link to a link, the second pointed at another old file",
+       [](UpdateTree& tree) {
+         WriteFile(tree.Path(".a"), "a");
+         WriteFile(tree.Path(".b"), "b");
+         fs::remove(tree.Path("a.txt"));
+         fs::create_symlink(".a", tree.Path(".hop"));
+         fs::create_symlink(".hop", tree.Path("a.txt"));
+         tree.WriteCheckfile(kMadeEntries);
+         RepointAfterTrust(tree, ".hop", ".b");
+       },
+       {"CHANGED: a.txt"},
+       "0 added, 1 changed, 0 removed, 3 unchanged.",
+       {Entry(kDigestB, "a.txt"), kMadeEntries[1], kMadeEntries[2], kMadeEntries[3]}},
+#endif
       {"entries that disagree, and uppercase digits, are read again however old the file",
        [](UpdateTree& tree) {
          tree.WriteCheckfile({Entry(kDigestB, "a.txt"), Entry(kDigestA, "a.txt"),
