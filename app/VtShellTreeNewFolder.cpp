@@ -32,11 +32,7 @@ std::string SystemSentence(DWORD error) {
 }
 
 // Text the system allocates for its caller (FORMAT_MESSAGE_ALLOCATE_BUFFER), freed with its owner.
-struct LocalTextTraits {
-  using Handle = char*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle text) { LocalFree(text); }
-};
+using LocalText = platform::UniqueHandle<platform::ReleasedBy<char*, LocalFree>>;
 
 // A pattern with the system's positional inserts (%1, %2, ...) filled in.
 std::string FormatInserts(const std::string& pattern, const std::vector<std::string>& inserts) {
@@ -44,7 +40,7 @@ std::string FormatInserts(const std::string& pattern, const std::vector<std::str
   for (const std::string& insert : inserts) {
     arguments.push_back(reinterpret_cast<DWORD_PTR>(insert.c_str()));
   }
-  platform::UniqueHandle<LocalTextTraits> buffer;
+  LocalText buffer;
   const DWORD length = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY,
       pattern.c_str(), 0, 0, reinterpret_cast<char*>(buffer.Put()), 0,

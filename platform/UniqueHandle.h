@@ -10,9 +10,19 @@
 //     static void Close(Handle handle) { FindClose(handle); }
 //   };
 //   using FindHandle = platform::UniqueHandle<FindTraits>;
+//
+// Most kinds hold null when empty and go back through one function: ReleasedBy says so in one
+// line, as in UniqueHandle<ReleasedBy<HMENU, DestroyMenu>>.
 #pragma once
 
 namespace platform {
+
+template <typename HandleType, auto Release>
+struct ReleasedBy {
+  using Handle = HandleType;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { Release(handle); }
+};
 
 template <typename Traits>
 class UniqueHandle {

@@ -11,15 +11,9 @@
 
 namespace ui {
 
-template <typename Object>
-struct GdiObjectTraits {
-  using Handle = Object;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle object) { DeleteObject(object); }
-};
 // The sole owner of a GDI object: deleted with its owner.
 template <typename Object>
-using GdiObject = platform::UniqueHandle<GdiObjectTraits<Object>>;
+using GdiObject = platform::UniqueHandle<platform::ReleasedBy<Object, DeleteObject>>;
 using Font = GdiObject<HFONT>;
 using Bitmap = GdiObject<HBITMAP>;
 using Brush = GdiObject<HBRUSH>;

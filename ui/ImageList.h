@@ -9,13 +9,8 @@
 
 namespace ui {
 
-struct ImageListTraits {
-  using Handle = HIMAGELIST;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle list) { ImageList_Destroy(list); }
-};
-
-class ImageList : public platform::UniqueHandle<ImageListTraits> {
+class ImageList
+    : public platform::UniqueHandle<platform::ReleasedBy<HIMAGELIST, ImageList_Destroy>> {
  public:
   using UniqueHandle::UniqueHandle;
 

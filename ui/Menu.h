@@ -7,11 +7,6 @@
 
 namespace ui {
 
-struct MenuTraits {
-  using Handle = HMENU;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle menu) { DestroyMenu(menu); }
-};
-using Menu = platform::UniqueHandle<MenuTraits>;
+using Menu = platform::UniqueHandle<platform::ReleasedBy<HMENU, DestroyMenu>>;
 
 }  // namespace ui

@@ -23,18 +23,12 @@ LPCITEMIDLIST PidlLast(LPCITEMIDLIST list);
 // Same bytes, same items.
 bool PidlBytesEqual(LPCITEMIDLIST a, LPCITEMIDLIST b);
 
-template <typename Pointer>
-struct TaskMemoryTraits {
-  using Handle = Pointer;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle memory) { CoTaskMemFree(memory); }
-};
 // Memory of the COM task allocator (a name the shell hands over), freed with its owner.
 template <typename Pointer>
-using TaskMemory = platform::UniqueHandle<TaskMemoryTraits<Pointer>>;
+using TaskMemory = platform::UniqueHandle<platform::ReleasedBy<Pointer, CoTaskMemFree>>;
 
 // The sole owner of a list allocated by the task allocator (as the shell hands them out).
-class Pidl : public platform::UniqueHandle<TaskMemoryTraits<LPITEMIDLIST>> {
+class Pidl : public TaskMemory<LPITEMIDLIST> {
  public:
   using UniqueHandle::UniqueHandle;
 
