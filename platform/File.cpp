@@ -19,28 +19,25 @@ bool Refused(uint32_t error) {
 
 }  // namespace
 
-File File::OpenForRead(const std::string& path) {
+File File::OpenedBy(const std::string& path, uint32_t (FaultHooks::*ask)(const std::string&),
+                    intptr_t (*native)(const std::string&)) {
   FaultHooks* hooks = InstalledFaultHooks();
-  if (hooks != nullptr && Refused(hooks->OpenForRead(path))) return File();
-  File file(NativeOpenForRead(path));
+  if (hooks != nullptr && Refused((hooks->*ask)(path))) return File();
+  File file(native(path));
   if (hooks != nullptr && file.IsOpen()) hooks->Opened(file.handle_, path);
   return file;
+}
+
+File File::OpenForRead(const std::string& path) {
+  return OpenedBy(path, &FaultHooks::OpenForRead, NativeOpenForRead);
 }
 
 File File::CreateForWrite(const std::string& path) {
-  FaultHooks* hooks = InstalledFaultHooks();
-  if (hooks != nullptr && Refused(hooks->CreateForWrite(path))) return File();
-  File file(NativeCreateForWrite(path));
-  if (hooks != nullptr && file.IsOpen()) hooks->Opened(file.handle_, path);
-  return file;
+  return OpenedBy(path, &FaultHooks::CreateForWrite, NativeCreateForWrite);
 }
 
 File File::CreateTemporary(const std::string& path) {
-  FaultHooks* hooks = InstalledFaultHooks();
-  if (hooks != nullptr && Refused(hooks->CreateForWrite(path))) return File();
-  File file(NativeCreateTemporary(path));
-  if (hooks != nullptr && file.IsOpen()) hooks->Opened(file.handle_, path);
-  return file;
+  return OpenedBy(path, &FaultHooks::CreateForWrite, NativeCreateTemporary);
 }
 
 bool File::Read(void* buffer, uint32_t count, uint32_t& done) {

@@ -13,6 +13,8 @@
 
 namespace platform {
 
+class FaultHooks;
+
 // The size of the reads that digest files and load checkfiles.
 inline constexpr uint32_t kReadChunk = 4096;
 
@@ -71,6 +73,10 @@ class File {
   // INVALID_HANDLE_VALUE on Windows, -1 as a file descriptor on POSIX.
   static constexpr intptr_t kInvalidHandle = -1;
   explicit File(intptr_t handle) : handle_(handle) {}
+  // Opens through the backend's call unless the fault hooks' question refuses it, and tells the
+  // hooks of the handle.
+  static File OpenedBy(const std::string& path, uint32_t (FaultHooks::*ask)(const std::string&),
+                       intptr_t (*native)(const std::string&));
 
   // The backend's system calls (win32/File.cpp, posix/File.cpp).
   static intptr_t NativeOpenForRead(const std::string& path);
