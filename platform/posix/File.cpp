@@ -85,6 +85,15 @@ bool TryAgain(int fd) {
   return flags >= 0 && (flags & O_NONBLOCK) != 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
+// fsync, again when a signal broke it off.
+bool Sync(int fd) {
+  int result;
+  do {
+    result = fsync(fd);
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
+}
+
 }  // namespace
 
 intptr_t File::NativeOpenForRead(const std::string& path) {
@@ -143,11 +152,7 @@ bool File::NativeWrite(const void* buffer, uint32_t count, uint32_t& done) {
 }
 
 bool File::NativeFlush() {
-  int result;
-  do {
-    result = fsync(AsFd(handle_));
-  } while (result != 0 && errno == EINTR);
-  return result == 0;
+  return Sync(AsFd(handle_));
 }
 
 void File::NativeClose() {
@@ -212,14 +217,11 @@ bool native::ReplaceWithTemporary(const std::string& temporary, const std::strin
 bool FlushFolder(const std::string& folder) {
   const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
-  int result;
-  do {
-    result = fsync(fd);
-  } while (result != 0 && errno == EINTR);
+  const bool synced = Sync(fd);
   const int error = errno;
   close(fd);
   errno = error;
-  return result == 0 || error == EINVAL;
+  return synced || error == EINVAL;
 }
 
 }  // namespace platform
