@@ -65,20 +65,22 @@ void LaneFiles::RunUntilOneFinishes(std::vector<Result>& finished,
 
 void LaneFiles::Finished(unsigned lane, int32_t code, std::string digestText,
                          std::vector<Result>& finished) {
+  finished.push_back({Release(lane), code, std::move(digestText)});
+}
+
+uint64_t LaneFiles::Release(unsigned lane) {
   Lane& slot = lanes_[lane];
   slot.used = false;
   slot.reading = digest::FileReading();  // closes the file
-  finished.push_back({slot.id, code, std::move(digestText)});
+  return slot.id;
 }
 
 std::vector<uint64_t> LaneFiles::Abandon() {
   std::vector<uint64_t> ids;
   for (unsigned lane = 0; lane < lanes_.size(); ++lane) {
     if (!lanes_[lane].used) continue;
-    ids.push_back(lanes_[lane].id);
     engine_->Stop(lane);
-    lanes_[lane].used = false;
-    lanes_[lane].reading = digest::FileReading();
+    ids.push_back(Release(lane));
   }
   return ids;
 }

@@ -60,6 +60,8 @@ class LaneFiles {
   // last one; a failed read ends the file with HashFile's code for it.
   void FeedNextPiece(unsigned lane, std::vector<Result>& finished);
   void Finished(unsigned lane, int32_t code, std::string digestText, std::vector<Result>& finished);
+  // Frees the lane and closes its file; gives back the file's id.
+  uint64_t Release(unsigned lane);
 
   std::unique_ptr<digest::Md5Lanes> engine_;
   std::vector<Lane> lanes_;

@@ -1,4 +1,4 @@
-// Shared helpers of the digest library: digest text and 32-bit rotation.
+// Shared helpers of the digest library: digest text, 32-bit rotation, words as bytes.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,16 @@ std::string HexDigits(uint64_t value, uint32_t count);
 constexpr uint32_t RotateLeft(uint32_t value, uint32_t count) {
   count &= 31u;
   return count == 0 ? value : (value << count) | (value >> (32u - count));
+}
+
+// The words as bytes, each word's least significant byte first.
+inline void StoreWordsLE(uint8_t* out, const uint32_t* words, int count) {
+  for (int i = 0; i < count; ++i) {
+    out[4 * i] = static_cast<uint8_t>(words[i]);
+    out[4 * i + 1] = static_cast<uint8_t>(words[i] >> 8);
+    out[4 * i + 2] = static_cast<uint8_t>(words[i] >> 16);
+    out[4 * i + 3] = static_cast<uint8_t>(words[i] >> 24);
+  }
 }
 
 // Appends the two lowercase hexadecimal digits of each byte, high nibble first.

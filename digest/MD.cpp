@@ -24,15 +24,6 @@ inline uint32_t LoadWord(const uint8_t* bytes) {
   }
 }
 
-inline void StoreWordsLE(uint8_t* out, const uint32_t* words, int count) {
-  for (int i = 0; i < count; ++i) {
-    out[4 * i] = static_cast<uint8_t>(words[i]);
-    out[4 * i + 1] = static_cast<uint8_t>(words[i] >> 8);
-    out[4 * i + 2] = static_cast<uint8_t>(words[i] >> 16);
-    out[4 * i + 3] = static_cast<uint8_t>(words[i] >> 24);
-  }
-}
-
 // Round functions shared by MD4 and MD5. F is the bitwise choice, written so that only the
 // last two operations wait on x, which is the word computed by the previous step.
 inline uint32_t F(uint32_t x, uint32_t y, uint32_t z) {

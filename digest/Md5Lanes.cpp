@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "digest/CryptoUtils.h"
 #include "digest/MD.h"
 #include "digest/Md5Kernels.h"
 #include "digest/Md5Schedule.h"
@@ -47,11 +48,6 @@ const Engine* EngineOf(unsigned width) {
     if (engine.width == width) return &engine;
   }
   return nullptr;
-}
-
-void StoreWordLE(uint8_t* out, uint32_t word) {
-  for (int i = 0; i < 4; ++i)
-    out[i] = static_cast<uint8_t>(word >> (8 * i));
 }
 
 }  // namespace
@@ -154,8 +150,10 @@ uint32_t Md5Lanes::Run() {
 
 bool Md5Lanes::TakeDigest(unsigned lane, Md5Digest& digest) {
   if (lanes_[lane].phase != LanePhase::Done) return false;
+  uint32_t words[4];
   for (unsigned k = 0; k < 4; ++k)
-    StoreWordLE(digest.data() + 4 * k, state_[k * width_ + lane]);
+    words[k] = state_[k * width_ + lane];
+  StoreWordsLE(digest.data(), words, 4);
   Stop(lane);
   return true;
 }
@@ -202,8 +200,8 @@ void Md5Lanes::QueueFinalBlocks(Lane& l) {
   l.tail[l.tailLength] = 0x80;
   std::memset(l.tail + l.tailLength + 1, 0, lengthAt - l.tailLength - 1);
   const uint64_t bits = l.length << 3;  // modulo 2^64
-  StoreWordLE(l.tail + lengthAt, static_cast<uint32_t>(bits));
-  StoreWordLE(l.tail + lengthAt + 4, static_cast<uint32_t>(bits >> 32));
+  const uint32_t bitWords[2] = {static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32)};
+  StoreWordsLE(l.tail + lengthAt, bitWords, 2);
   l.next = l.tail;
   l.blocks = (lengthAt + 8) / kBlock;
   l.tailLength = 0;
