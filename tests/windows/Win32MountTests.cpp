@@ -16,7 +16,7 @@
 
 namespace {
 
-using Lines = std::vector<std::string>;
+using namespace testing_support;
 
 // A folder that a fixture made on the host, as Wine shows it; empty outside ctest.
 std::string HostFolder(const char* name) {
@@ -27,10 +27,6 @@ std::string HostFolder(const char* name) {
   return folder;
 }
 
-std::string SavedTo(const std::string& folder) {
-  return "Operation complete.  Check file saved to " + folder + "\\VRTLY-sums.MD5";
-}
-
 // Under Wine both roots report volume serial 0 and file index 1 (the tmpfs root inode): the
 // inner file system must still be walked, not taken for the folder above it.
 TEST(Win32Mounts, AFileSystemMountedInsideAnotherIsWalked) {
@@ -38,8 +34,8 @@ TEST(Win32Mounts, AFileSystemMountedInsideAnotherIsWalked) {
   ASSERT_FALSE(outer.empty()) << "ctest sets VRTLY_HOST_FOLDERS";
   if (GetFileAttributesA((outer + "\\inner\\b.txt").c_str()) == INVALID_FILE_ATTRIBUTES)
     GTEST_SKIP() << "the host could not mount the two file systems (mounting needs root)";
-  testing_support::RecordingWindow window;
-  testing_support::Generate(window, outer);
+  RecordingWindow window;
+  Generate(window, outer);
   EXPECT_EQ(window.log,
             (Lines{"File: a.txt", "Folder: " + outer + "\\inner", "File: b.txt", SavedTo(outer)}));
 }

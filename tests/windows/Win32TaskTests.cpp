@@ -11,15 +11,13 @@
 #include "checkfile/Timestamp.h"
 #include "platform/LocalTime.h"
 #include "platform/SystemError.h"
+#include "tests/support/CheckfileSamples.h"
 #include "tests/support/RecordingWindow.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
-using testing_support::RecordingWindow;
-using testing_support::TempDir;
-using testing_support::WriteFile;
-using Lines = std::vector<std::string>;
+using namespace testing_support;
 
 void AddAttributes(const std::string& path, DWORD attributes) {
   const DWORD current = GetFileAttributesA(path.c_str());
@@ -27,8 +25,15 @@ void AddAttributes(const std::string& path, DWORD attributes) {
   ASSERT_TRUE(SetFileAttributesA(path.c_str(), current | attributes)) << path;
 }
 
-TEST(Win32Tasks, TheWalkNeverSeesHiddenOrSystemFilesAndFolders) {
+// A temporary folder to walk and a window that records what the tasks log.
+class Win32Tasks : public testing::Test {
+ protected:
   TempDir dir;
+  const std::string root = dir.path().string();
+  RecordingWindow window;
+};
+
+TEST_F(Win32Tasks, TheWalkNeverSeesHiddenOrSystemFilesAndFolders) {
   WriteFile(dir / "seen.txt", "a");
   WriteFile(dir / "hidden.txt", "h");
   WriteFile(dir / "system.txt", "s");
@@ -38,77 +43,60 @@ TEST(Win32Tasks, TheWalkNeverSeesHiddenOrSystemFilesAndFolders) {
   AddAttributes(dir / "system.txt", FILE_ATTRIBUTE_SYSTEM);
   AddAttributes(dir / "hiddendir", FILE_ATTRIBUTE_HIDDEN);
   AddAttributes(dir / "systemdir", FILE_ATTRIBUTE_SYSTEM);
-  RecordingWindow window;
-  window.selectedFolder = dir.path().string();
-  checkfile::RunTask(window, checkfile::RunGeneration);
-  EXPECT_EQ(window.log, (Lines{"File: seen.txt", "Operation complete.  Check file saved to " +
-                                                     (dir / "VRTLY-sums.MD5")}));
+  Generate(window, root);
+  EXPECT_EQ(window.log, (Lines{"File: seen.txt", SavedTo(root)}));
 }
 
-TEST(Win32Tasks, OnlyHiddenAndSystemFilesGiveNoFilesToWorkWith) {
-  TempDir dir;
+TEST_F(Win32Tasks, OnlyHiddenAndSystemFilesGiveNoFilesToWorkWith) {
   WriteFile(dir / "hidden.txt", "h");
   WriteFile(dir / "system.txt", "s");
   AddAttributes(dir / "hidden.txt", FILE_ATTRIBUTE_HIDDEN);
   AddAttributes(dir / "system.txt", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
-  RecordingWindow window;
-  window.selectedFolder = dir.path().string();
-  checkfile::RunTask(window, checkfile::RunGeneration);
-  const Lines trace = window.Trace();
+  Generate(window, root);
   EXPECT_EQ(window.Count(RecordingWindow::Op::ShowMessageBox), 1u);
-  EXPECT_EQ(Lines(trace.end() - 2, trace.end()),
-            (Lines{"box: No files to work with!", "state: idle"}));
+  EXPECT_EQ(Tail(window.Trace(), 2), (Lines{"box: No files to work with!", "state: idle"}));
   EXPECT_EQ(GetFileAttributesA((dir / "VRTLY-sums.MD5").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST(Win32Tasks, AFileHeldOpenForWritingByAnotherHandleIsLoggedAndLeftOut) {
-  TempDir dir;
+TEST_F(Win32Tasks, AFileHeldOpenForWritingByAnotherHandleIsLoggedAndLeftOut) {
   WriteFile(dir / "a.txt", "a");
   WriteFile(dir / "busy.txt", "b");
   HANDLE writer =
       CreateFileA((dir / "busy.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                   nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-  RecordingWindow window;
-  window.selectedFolder = dir.path().string();
-  checkfile::RunTask(window, checkfile::RunGeneration);
+  Generate(window, root);
   EXPECT_EQ(window.log,
-            (Lines{"File: a.txt", "File: busy.txt", "Could not open file",
-                   "Operation complete.  Check file saved to " + (dir / "VRTLY-sums.MD5")}));
+            (Lines{"File: a.txt", "File: busy.txt", "Could not open file", SavedTo(root)}));
 
-  window.dialogFileName = dir / "VRTLY-sums.MD5";
-  checkfile::RunTask(window, checkfile::RunVerification);
+  Verify(window, dir / "VRTLY-sums.MD5");
   CloseHandle(writer);
   EXPECT_EQ(window.log,
             (Lines{"Testing MD5 sums in " + (dir / "VRTLY-sums.MD5"), "OK: " + (dir / "a.txt"),
                    "Operation complete.", "", "1 files tested.", "EVERY FILE APPEARS OK!"}));
 }
 
-TEST(Win32Tasks, ACheckfileHeldOpenForWritingCannotBeReplacedOrRead) {
-  TempDir dir;
+TEST_F(Win32Tasks, ACheckfileHeldOpenForWritingCannotBeReplacedOrRead) {
   WriteFile(dir / "a.txt", "a");
   WriteFile(dir / "VRTLY-sums.MD5", "; old\r\n");
   HANDLE writer =
       CreateFileA((dir / "VRTLY-sums.MD5").c_str(), GENERIC_WRITE,
                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-  RecordingWindow window;
-  window.selectedFolder = dir.path().string();
-  checkfile::RunTask(window, checkfile::RunGeneration);
+  Generate(window, root);
   const std::string sharing = platform::SystemErrorText(ERROR_SHARING_VIOLATION);
   EXPECT_EQ(window.Trace().back(),
             "error box: Cannot create file \"" + (dir / "VRTLY-sums.MD5") + "\". " + sharing);
 
-  window.dialogFileName = dir / "VRTLY-sums.MD5";
-  checkfile::RunTask(window, checkfile::RunVerification);
+  Verify(window, dir / "VRTLY-sums.MD5");
   CloseHandle(writer);
   EXPECT_EQ(window.Trace().back(),
             "error box: Cannot open file \"" + (dir / "VRTLY-sums.MD5") + "\". " + sharing);
-  EXPECT_EQ(testing_support::ReadFile(dir / "VRTLY-sums.MD5"), "; old\r\n");
+  EXPECT_EQ(ReadFile(dir / "VRTLY-sums.MD5"), "; old\r\n");
 }
 
 // The settings, put through our composition, give what the system's own formatting gives.
-TEST(Win32Tasks, TheUsersSettingsWriteWhatGetDateFormatAndGetTimeFormatWrite) {
+TEST_F(Win32Tasks, TheUsersSettingsWriteWhatGetDateFormatAndGetTimeFormatWrite) {
   const platform::DateTimeSettings settings = platform::UserDateTimeSettings();
   for (const SYSTEMTIME& t :
        {SYSTEMTIME{2026, 12, 0, 6, 18, 19, 38, 0}, SYSTEMTIME{2007, 3, 0, 4, 7, 5, 9, 0}}) {
