@@ -14,11 +14,7 @@
 
 namespace {
 
-using gui_test::ClickButton;
-using gui_test::ControlState;
-using gui_test::LogLines;
-using gui_test::OpenDialogScript;
-using gui_test::SystemText;
+using namespace gui_test;
 using namespace testing_support;
 
 using CheckTask = gui_test::MainWindowTask;
@@ -88,11 +84,9 @@ TEST_F(CheckTask, AChosenFileThatCannotBeReadShowsTheSystemsReasonAndKeepsThePre
     OpenDialogScript script(form, {c.typed});
     ClickOpenCheckfile();
     ASSERT_EQ(script.OtherBoxes().size(), 1u);
-    const gui_test::CaughtBox& box = script.OtherBoxes()[0];
-    EXPECT_EQ(box.text,
-              "Cannot open file \"" + (dir / c.typed) + "\". " + SystemText(c.error) + ".");
-    EXPECT_EQ(box.caption, "Veritally");
-    EXPECT_EQ(box.icon, LoadIconA(nullptr, IDI_HAND));
+    EXPECT_EQ(LookOf(script.OtherBoxes()[0]),
+              gui_test::ErrorBox("Cannot open file \"" + (dir / c.typed) + "\". " +
+                                 SystemText(c.error) + "."));
     EXPECT_EQ(script.StatesDuringOtherBoxes(), Lines{"idle"});
     EXPECT_EQ(LogLines(form), previousLog);
     EXPECT_EQ(form.StatusText(), previousStatus);

@@ -4,9 +4,8 @@
 
 #include <shlobj.h>
 
-#include <memory>
-
 #include "platform/win32/TextConversion.h"
+#include "tests/windows/GuiTestSupport.h"
 #include "ui/Application.h"
 #include "ui/ComPtr.h"
 #include "ui/Pidl.h"
@@ -21,19 +20,7 @@ constexpr UINT kWatchdogMs = 20000;
 // The application object and OLE for the whole test program, as the program has them.
 class FolderTestEnvironment : public testing::Environment {
  public:
-  void SetUp() override {
-    ole_ = std::make_unique<ui::OleSession>();
-    application_ = std::make_unique<ui::Application>();
-    application_->SetTitle("Veritally");
-  }
-  void TearDown() override {
-    application_.reset();
-    ole_.reset();
-  }
-
- private:
-  std::unique_ptr<ui::OleSession> ole_;
-  std::unique_ptr<ui::Application> application_;
+  void SetUp() override { gui_test::TestApplication(); }
 };
 
 [[maybe_unused]] testing::Environment* const environment =
@@ -127,6 +114,19 @@ HTREEITEM ChildContaining(const ui::TreeView& view, HTREEITEM parent, const std:
     if (view.ItemText(child).find(text) != std::string::npos) return child;
   }
   return nullptr;
+}
+
+HTREEITEM Drive(app::TVtSelectFolderForm& form, char letter) {
+  const ui::TreeView& view = form.ShellTree.View();
+  return ChildContaining(view, view.Root(), std::string("(") + letter + ":)");
+}
+
+Step SelectDrive(char letter) {
+  return [letter](app::TVtSelectFolderForm& form) {
+    HTREEITEM drive = Drive(form, letter);
+    ASSERT_NE(drive, nullptr) << "no drive " << letter;
+    form.ShellTree.View().Select(drive);
+  };
 }
 
 app::TVtShellLocator LocatorOf(const std::string& path) {

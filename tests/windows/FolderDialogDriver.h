@@ -40,6 +40,9 @@ inline bool Inspect(app::TVtSelectFolderDialog& dialog, Step look) {
 // The tree's children of an item, and the first child whose label contains the text.
 std::vector<HTREEITEM> Children(const ui::TreeView& view, HTREEITEM parent);
 HTREEITEM ChildContaining(const ui::TreeView& view, HTREEITEM parent, const std::string& text);
+// The tree's item of a drive, below its root, and a step that selects it.
+HTREEITEM Drive(app::TVtSelectFolderForm& form, char letter);
+Step SelectDrive(char letter);
 
 // The locator of a folder given by its path.
 app::TVtShellLocator LocatorOf(const std::string& path);

@@ -21,11 +21,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using gui_test::ClickButton;
-using gui_test::ControlState;
-using gui_test::LogLines;
-using gui_test::OpenDialogScript;
-using gui_test::SystemText;
+using namespace gui_test;
 using namespace testing_support;
 
 std::string Timestamp() {
@@ -87,10 +83,7 @@ TEST_F(GoTask, AFolderWithoutVisibleFilesShowsNoFilesToWorkWith) {
 
   ASSERT_EQ(boxes.OtherBoxes().size(), 1u);
   const gui_test::CaughtBox& box = boxes.OtherBoxes()[0];
-  EXPECT_EQ(box.text, "No files to work with!");
-  EXPECT_EQ(box.caption, "Veritally");
-  EXPECT_EQ(box.buttons, Lines{"OK"});
-  EXPECT_EQ(box.icon, nullptr);
+  EXPECT_EQ(LookOf(box), gui_test::NoticeBox("No files to work with!"));
   EXPECT_FALSE(box.ownerEnabled);
   // The box comes while the task still runs; closing it ends the task.
   EXPECT_EQ(boxes.StatesDuringOtherBoxes(), Lines{"generating"});
@@ -132,10 +125,7 @@ TEST_F(GoTask, ASaveThatFailsShowsTheSystemsReasonOnceAndLeavesTheControlsUsable
       ClickGo(Root());
       ASSERT_EQ(boxes.OtherBoxes().size(), 1u);
       const gui_test::CaughtBox& box = boxes.OtherBoxes()[0];
-      EXPECT_EQ(box.text, CannotCreate(Checkfile(), obstacle.error));
-      EXPECT_EQ(box.caption, "Veritally");
-      EXPECT_EQ(box.icon, LoadIconA(nullptr, IDI_HAND));
-      EXPECT_EQ(box.buttons, Lines{"OK"});
+      EXPECT_EQ(LookOf(box), gui_test::ErrorBox(CannotCreate(Checkfile(), obstacle.error)));
       EXPECT_EQ(boxes.StatesDuringOtherBoxes(), Lines{"idle"});
       EXPECT_EQ(box.logWhenShown, "File: a.txt\r\n");
     }

@@ -1,5 +1,7 @@
 #include "tests/windows/GuiTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include "ui/Path.h"
 
 namespace gui_test {
@@ -85,12 +87,23 @@ void BoxCatcher::Inspect(HWND box) {
   EnumChildWindows(box, &CollectButton, reinterpret_cast<LPARAM>(&caught.buttons));
   EnumChildWindows(box, &FindIcon, reinterpret_cast<LPARAM>(&caught.icon));
   GetWindowRect(box, &caught.bounds);
-  caught.style = static_cast<DWORD>(GetWindowLongA(box, GWL_STYLE));
   HWND owner = GetWindow(box, GW_OWNER);
   caught.ownerEnabled = owner == nullptr || IsWindowEnabled(owner);
   if (memo_ != nullptr) caught.logWhenShown = WindowText(memo_);
   boxes_.push_back(caught);
   answer_(box);
+}
+
+BoxLook LookOf(const CaughtBox& box) {
+  return {box.caption, box.text, box.icon, box.buttons};
+}
+
+BoxLook ErrorBox(const std::string& text) {
+  return {"Veritally", text, LoadIconA(nullptr, IDI_HAND), {"OK"}};
+}
+
+BoxLook NoticeBox(const std::string& text) {
+  return {"Veritally", text, nullptr, {"OK"}};
 }
 
 std::string ClassName(HWND window) {
@@ -120,12 +133,46 @@ std::string TestFolder() {
   return ui::FolderPart(ui::ExecutablePath());
 }
 
+ProgramImage::ProgramImage()
+    : module_(LoadLibraryExA(Path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+
+ProgramImage::~ProgramImage() {
+  if (module_ != nullptr) FreeLibrary(module_);
+}
+
+std::string ProgramImage::Path() {
+  return TestFolder() + "..\\..\\app\\Veritally.exe";
+}
+
+std::string ProgramImage::Bytes(const char* type, const char* name, WORD language) const {
+  HRSRC resource = FindResourceExA(module_, type, name, language);
+  if (resource == nullptr) return {};
+  const char* data = static_cast<const char*>(LockResource(LoadResource(module_, resource)));
+  return std::string(data, SizeofResource(module_, resource));
+}
+
+std::string SystemText(DWORD code) {
+  char text[512] = {};
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                 sizeof text, nullptr);
+  std::string trimmed = text;
+  while (!trimmed.empty() && std::string(" \r\n.").find(trimmed.back()) != std::string::npos)
+    trimmed.pop_back();
+  return trimmed;
+}
+
 void PostClick(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
   const LPARAM at = MAKELPARAM(client.right / 2, client.bottom / 2);
   PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageA(window, WM_LBUTTONUP, 0, at);
+}
+
+void ClickButton(HWND button) {
+  ASSERT_TRUE(Reachable(button)) << WindowText(button) << " cannot take a click";
+  PostClick(button);
+  ui::Application::Current().ProcessPendingEvents();
 }
 
 }  // namespace gui_test

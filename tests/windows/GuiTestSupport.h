@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ui/Application.h"
@@ -23,7 +24,6 @@ struct CaughtBox {
   std::vector<std::string> buttons;
   HICON icon = nullptr;  // the icon it shows, null for none
   RECT bounds{};
-  DWORD style = 0;
   bool ownerEnabled = true;
   std::string logWhenShown;  // what the main window's log held when the box came up
 };
@@ -56,6 +56,13 @@ class BoxCatcher {
   std::vector<CaughtBox> boxes_;
 };
 
+// What a box says and offers: caption, text, icon, buttons.
+using BoxLook = std::tuple<std::string, std::string, HICON, std::vector<std::string>>;
+BoxLook LookOf(const CaughtBox& box);
+// The application's box for an error, and for a message.
+BoxLook ErrorBox(const std::string& text);
+BoxLook NoticeBox(const std::string& text);
+
 using ui::BoundsInParent;
 using ui::WindowText;
 std::string ClassName(HWND window);
@@ -68,7 +75,34 @@ LOGFONTA FontOf(HWND window);
 // The folder of the test executable, with its trailing "\".
 std::string TestFolder();
 
+// The program's executable loaded as data, for its resources.
+class ProgramImage {
+ public:
+  ProgramImage();
+  ~ProgramImage();
+  ProgramImage(const ProgramImage&) = delete;
+  ProgramImage& operator=(const ProgramImage&) = delete;
+
+  static std::string Path();  // Veritally.exe in the build tree
+  HMODULE Handle() const { return module_; }
+  // The bytes of a resource, empty when it has none.
+  std::string Bytes(const char* type, const char* name,
+                    WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)) const;
+
+ private:
+  HMODULE module_;
+};
+
+// The system's text for an error code, as it follows a failed file operation in a message:
+// without trailing blanks, line breaks and periods.
+std::string SystemText(DWORD code);
+
 // Posts a left click at the centre of a window and lets it through the queue later.
 void PostClick(HWND window);
+
+// A mouse click on a control, through the queue; returns when the click's handler, and the task
+// it started, has returned. The control must be able to take the click: enabled, with every
+// window above it. (A posted click, like BM_CLICK, would reach a disabled button too.)
+void ClickButton(HWND button);
 
 }  // namespace gui_test

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/LinkTarget.h"
@@ -17,6 +18,8 @@
 #include "tests/windows/GuiTestSupport.h"
 
 namespace {
+
+using gui_test::ClickButton;
 
 constexpr COLORREF kPurple = RGB(128, 0, 128);
 // A page colour that no label paints by itself.
@@ -41,11 +44,6 @@ void PumpFor(DWORD milliseconds) {
 void Click(HWND window, POINT down, POINT up) {
   PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(down.x, down.y));
   PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(up.x, up.y));
-  ui::Application::Current().ProcessPendingEvents();
-}
-
-void ClickInside(HWND window) {
-  gui_test::PostClick(window);
   ui::Application::Current().ProcessPendingEvents();
 }
 
@@ -87,22 +85,15 @@ class Screenshot {
     GetClientRect(window, &client);
     width_ = client.right;
     height_ = client.bottom;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
     HDC source = GetDC(window);
     HDC memory = CreateCompatibleDC(source);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateCompatibleBitmap(source, width_, height_);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width_, height_, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto* pixels = static_cast<const RGBQUAD*>(bits);
-    for (int i = 0; i < width_ * height_; ++i)
-      colours_.push_back(RGB(pixels[i].rgbRed, pixels[i].rgbGreen, pixels[i].rgbBlue));
+    for (int y = 0; y < height_; ++y) {
+      for (int x = 0; x < width_; ++x)
+        colours_.push_back(GetPixel(memory, x, y));
+    }
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
@@ -240,32 +231,29 @@ TEST_F(LinkLabel, PaintsUnderlinedTextInTheLinkColourOverThePagesOwnBackground) 
 }
 
 TEST_F(LinkLabel, SettersChangeAndRepaintOnlyWhenTheValueChanges) {
-  HWND window = label.Handle();
-  auto repaintPending = [window] {
-    RECT update{};
-    const bool pending = GetUpdateRect(window, &update, FALSE) != FALSE;
-    ValidateRect(window, nullptr);
-    return pending;
+  enum Setter { Visited, VisitedColor, UnvisitedColor };
+  const char* const names[] = {"SetVisited", "SetVisitedColor", "SetUnvisitedColor"};
+  // The setter and its value, whether the label then waits for a repaint, the colour it shows.
+  const std::tuple<Setter, COLORREF, bool, COLORREF> rows[] = {
+      {Visited, false, false, Highlight()},
+      {VisitedColor, 0x800080, false, Highlight()},
+      {UnvisitedColor, Highlight(), false, Highlight()},
+      {VisitedColor, RGB(1, 2, 3), true, Highlight()},  // not the colour shown now, but stored
+      {UnvisitedColor, RGB(4, 5, 6), true, RGB(4, 5, 6)},
+      {Visited, true, true, RGB(1, 2, 3)},
+      {Visited, true, false, RGB(1, 2, 3)},
+      {VisitedColor, RGB(7, 8, 9), true, RGB(7, 8, 9)},
   };
-  repaintPending();
-  label.SetVisited(false);
-  label.SetVisitedColor(0x800080);
-  label.SetUnvisitedColor(Highlight());
-  EXPECT_FALSE(repaintPending());
-
-  label.SetVisitedColor(RGB(1, 2, 3));  // not the colour shown now, but stored
-  EXPECT_TRUE(repaintPending());
-  EXPECT_EQ(label.ShownColor(), Highlight());
-  label.SetUnvisitedColor(RGB(4, 5, 6));
-  EXPECT_TRUE(repaintPending());
-  EXPECT_EQ(label.ShownColor(), RGB(4, 5, 6));
-  label.SetVisited(true);
-  EXPECT_TRUE(repaintPending());
-  EXPECT_EQ(label.ShownColor(), RGB(1, 2, 3));
-  label.SetVisited(true);
-  EXPECT_FALSE(repaintPending());
-  label.SetVisitedColor(RGB(7, 8, 9));
-  EXPECT_EQ(label.ShownColor(), RGB(7, 8, 9));
+  ValidateRect(label.Handle(), nullptr);
+  for (const auto& [setter, value, repaint, shown] : rows) {
+    SCOPED_TRACE(testing::Message() << names[setter] << "(" << value << ")");
+    if (setter == Visited) label.SetVisited(value != 0);
+    if (setter == VisitedColor) label.SetVisitedColor(value);
+    if (setter == UnvisitedColor) label.SetUnvisitedColor(value);
+    EXPECT_EQ(GetUpdateRect(label.Handle(), nullptr, FALSE) != FALSE, repaint);
+    ValidateRect(label.Handle(), nullptr);
+    EXPECT_EQ(label.ShownColor(), shown);
+  }
 }
 
 TEST_F(LinkLabel, RegistersAndShowsTheExecutablesHandWithItsHotSpotOnTheFingertip) {
@@ -315,9 +303,8 @@ TEST_F(LinkLabel, RegistersAndShowsTheExecutablesHandWithItsHotSpotOnTheFingerti
 }
 
 TEST(HandCursorResource, TheProgramCarriesA32By32MonochromeCursorWithTheHotSpotAt6And0) {
-  const std::string path = gui_test::TestFolder() + "..\\..\\app\\Veritally.exe";
-  HMODULE program = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(program, nullptr);
+  const gui_test::ProgramImage program;
+  ASSERT_NE(program.Handle(), nullptr);
 #pragma pack(push, 2)
   struct GroupEntry {
     WORD width, height, planes, bitCount;  // the height counts both masks
@@ -325,24 +312,17 @@ TEST(HandCursorResource, TheProgramCarriesA32By32MonochromeCursorWithTheHotSpotA
     WORD id;
   };
 #pragma pack(pop)
-  auto bytes = [program](const char* type, const char* name) {
-    HRSRC resource = FindResourceA(program, name, type);
-    if (resource == nullptr) return std::string();
-    const char* data = static_cast<const char*>(LockResource(LoadResource(program, resource)));
-    return std::string(data, SizeofResource(program, resource));
-  };
-  const std::string group = bytes(RT_GROUP_CURSOR, "VTCOMMON_HANDCURSOR");
+  const std::string group = program.Bytes(RT_GROUP_CURSOR, "VTCOMMON_HANDCURSOR");
   ASSERT_EQ(group.size(), 6 + sizeof(GroupEntry));
   const auto* entry = reinterpret_cast<const GroupEntry*>(group.data() + 6);
   EXPECT_EQ(entry->width, 32);
   EXPECT_EQ(entry->height, 64);
   EXPECT_EQ(entry->bitCount, 1);
-  const std::string cursor = bytes(RT_CURSOR, MAKEINTRESOURCEA(entry->id));
+  const std::string cursor = program.Bytes(RT_CURSOR, MAKEINTRESOURCEA(entry->id));
   ASSERT_GE(cursor.size(), 4 + sizeof(BITMAPINFOHEADER));
   const auto* hotSpot = reinterpret_cast<const WORD*>(cursor.data());
   EXPECT_EQ(hotSpot[0], 6);
   EXPECT_EQ(hotSpot[1], 0);
-  FreeLibrary(program);
 }
 
 TEST_F(LinkLabel, AClickTheShellOpensRunsTheNotificationFirstAndLeavesItVisitedForGood) {
@@ -352,14 +332,14 @@ TEST_F(LinkLabel, AClickTheShellOpensRunsTheNotificationFirstAndLeavesItVisitedF
   std::vector<bool> visitedWhenNotified;
   label.OnClick = [this, &visitedWhenNotified] { visitedWhenNotified.push_back(label.Visited()); };
 
-  ClickInside(label.Handle());
+  ClickButton(label.Handle());
   ASSERT_EQ(shell.results, std::vector<bool>{true});
   EXPECT_TRUE(label.Visited());
   EXPECT_EQ(label.ShownColor(), kPurple);
   EXPECT_TRUE(Screenshot(label.Handle()).HasLineIn(kPurple));
 
-  ClickInside(label.Handle());
-  ClickInside(label.Handle());
+  ClickButton(label.Handle());
+  ClickButton(label.Handle());
   EXPECT_EQ(visitedWhenNotified, (std::vector<bool>{false, true, true}));
   EXPECT_EQ(shell.results.size(), 3u) << "every click opens the target again";
   EXPECT_TRUE(label.Visited());
@@ -374,7 +354,7 @@ TEST_F(LinkLabel, ATargetTheShellCannotOpenStaysUnvisitedAndShowsNothing) {
   std::set<HWND> before = VisibleTopLevelWindows();
   gui_test::BoxCatcher boxes;
 
-  ClickInside(label.Handle());
+  ClickButton(label.Handle());
   PumpFor(500);
   EXPECT_EQ(shell.results, std::vector<bool>{false});
   EXPECT_FALSE(label.Visited());
@@ -388,7 +368,7 @@ TEST_F(LinkLabel, AnHtmPageTheShellCannotOpenOffersTheOpenWithDialogAndNothingEl
   label.SetShell(RecordingShell(shell));  // the system's shell; commands only recorded
   for (const char* htm : {"C:\\no-such-folder\\page.htm", "C:\\no-such-folder\\PAGE.Htm"}) {
     label.SetURL(htm);
-    ClickInside(label.Handle());
+    ClickButton(label.Handle());
   }
   EXPECT_EQ(shell.results, (std::vector<bool>{false, false}));
   const std::pair<std::string, UINT> openWith{"RunDLL32.exe Shell32.dll,OpenAs_RunDLL *.htm",
@@ -396,10 +376,10 @@ TEST_F(LinkLabel, AnHtmPageTheShellCannotOpenOffersTheOpenWithDialogAndNothingEl
   EXPECT_EQ(shell.commands, (std::vector<std::pair<std::string, UINT>>{openWith, openWith}));
 
   label.SetURL("C:\\no-such-folder\\page.html");
-  ClickInside(label.Handle());
+  ClickButton(label.Handle());
   label.SetShell(RecordingShell(shell, NoShell));  // as where no mail program is registered
   label.SetURL(kMailUrl);
-  ClickInside(label.Handle());
+  ClickButton(label.Handle());
   EXPECT_EQ(shell.results, (std::vector<bool>{false, false, false, false}));
   EXPECT_EQ(shell.commands.size(), 2u);
   EXPECT_FALSE(label.Visited());
@@ -411,13 +391,13 @@ TEST_F(LinkLabel, AsksTheShellToOpenTheUrlAsStoredOrElseTheCaptionWithNoUiOrOwne
   label.OnClick = [&notified] { ++notified; };
 
   label.SetURL(std::string(" ") + kMailUrl + " ");
-  ClickInside(label.Handle());
+  ClickButton(label.Handle());
   label.SetURL(" \t ");
   label.SetCaption(std::string("Website: ") + kWebUrl);
-  ClickInside(label.Handle());
+  ClickButton(label.Handle());
   label.SetURL("");
   label.SetCaption("  ");
-  ClickInside(label.Handle());  // nothing to open
+  ClickButton(label.Handle());  // nothing to open
 
   EXPECT_EQ(notified, 3);
   ASSERT_EQ(shell.calls.size(), 2u);
@@ -562,14 +542,14 @@ TEST_F(AboutPageLinks, CarryTheAddressesAndTurnPurpleOnceTheShellHasOpenedThem) 
   // Their own targets would start a mail program and a browser: the shell only says yes.
   for (app::TVtURLLabel* link : {&form.VtURLLabel1, &form.VtURLLabel2}) {
     link->SetShell(RecordingShell(shell, ShellOpens));
-    ClickInside(link->Handle());
+    ClickButton(link->Handle());
     EXPECT_TRUE(link->Visited());
     EXPECT_EQ(link->ShownColor(), kPurple);
   }
   ASSERT_EQ(shell.calls.size(), 2u);
   EXPECT_EQ(shell.calls[0].file, kMailUrl);
   EXPECT_EQ(shell.calls[1].file, kWebUrl);
-  ClickInside(form.VtURLLabel1.Handle());
+  ClickButton(form.VtURLLabel1.Handle());
   EXPECT_TRUE(form.VtURLLabel1.Visited());
 }
 
@@ -584,7 +564,7 @@ TEST_F(AboutPageLinks, ADocumentTheShellOpensInTheTextEditorTurnsTheLinkPurple) 
   const std::vector<DWORD> before = ProcessesNamed("notepad.exe");
 
   form.VtURLLabel2.SetURL(document);
-  ClickInside(form.VtURLLabel2.Handle());
+  ClickButton(form.VtURLLabel2.Handle());
   const bool visited = form.VtURLLabel2.Visited();
   EXPECT_EQ(EndNewProcesses("notepad.exe", before, 1), 1) << "the editor came up";
   EXPECT_TRUE(visited);
@@ -602,7 +582,7 @@ TEST_F(AboutPageLinks, NeitherAClickNorTabNorSetFocusLeavesTheFocusOnALink) {
   SetFocus(form.Memo1.Handle());
   for (HWND link : links) {
     EXPECT_FALSE(gui_test::HasStyle(link, WS_TABSTOP));
-    ClickInside(link);
+    ClickButton(link);
     EXPECT_EQ(GetFocus(), form.Memo1.Handle());
     SetFocus(link);
     EXPECT_EQ(GetFocus(), form.Memo1.Handle()) << "handed back";

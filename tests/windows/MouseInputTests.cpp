@@ -14,11 +14,7 @@
 
 namespace {
 
-using gui_test::ControlState;
-using gui_test::LogLines;
-using gui_test::MouseClick;
-using gui_test::MouseClickAt;
-using gui_test::TabCentre;
+using namespace gui_test;
 using testing_support::WriteFile;
 using Lines = std::vector<std::string>;
 

@@ -26,7 +26,7 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM data) {
 }
 
 TEST(Program, ShowsItsWindowAndEndsWithCodeZeroWhenItIsClosed) {
-  std::string command = "\"" + gui_test::TestFolder() + "..\\..\\app\\Veritally.exe\"";
+  std::string command = "\"" + gui_test::ProgramImage::Path() + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};

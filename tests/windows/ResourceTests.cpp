@@ -14,28 +14,12 @@ namespace {
 
 class ProgramResources : public testing::Test {
  protected:
-  ProgramResources() {
-    const std::string path = gui_test::TestFolder() + "..\\..\\app\\Veritally.exe";
-    program = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  }
-  ~ProgramResources() override {
-    if (program != nullptr) FreeLibrary(program);
-  }
-
-  std::string Bytes(const char* type, const char* name, WORD language) {
-    HRSRC resource = FindResourceExA(program, type, name, language);
-    if (resource == nullptr) return {};
-    const char* data = static_cast<const char*>(LockResource(LoadResource(program, resource)));
-    return std::string(data, SizeofResource(program, resource));
-  }
-
-  HMODULE program = nullptr;
+  const gui_test::ProgramImage program;
 };
 
 TEST_F(ProgramResources, ManifestSelectsCommonControlsSix) {
-  ASSERT_NE(program, nullptr);
-  const std::string manifest =
-      Bytes(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+  ASSERT_NE(program.Handle(), nullptr);
+  const std::string manifest = program.Bytes(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
   ASSERT_FALSE(manifest.empty());
   for (const char* piece : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
                             "publicKeyToken=\"6595b64144ccf1df\"", "processorArchitecture=\"*\"",
@@ -45,7 +29,7 @@ TEST_F(ProgramResources, ManifestSelectsCommonControlsSix) {
 }
 
 TEST_F(ProgramResources, MainIconIs32By32In16Colours) {
-  ASSERT_NE(program, nullptr);
+  ASSERT_NE(program.Handle(), nullptr);
 #pragma pack(push, 2)
   struct GroupEntry {
     BYTE width, height, colours, reserved;
@@ -54,8 +38,7 @@ TEST_F(ProgramResources, MainIconIs32By32In16Colours) {
     WORD id;
   };
 #pragma pack(pop)
-  const std::string group = Bytes(MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(IDI_MAINICON),
-                                  MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+  const std::string group = program.Bytes(MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(IDI_MAINICON));
   ASSERT_EQ(group.size(), 6 + sizeof(GroupEntry));
   const auto* entry = reinterpret_cast<const GroupEntry*>(group.data() + 6);
   EXPECT_EQ(entry->width, 32);
@@ -63,15 +46,14 @@ TEST_F(ProgramResources, MainIconIs32By32In16Colours) {
   EXPECT_EQ(entry->colours, 16);
   EXPECT_EQ(entry->bitCount, 4);
   HICON icon = static_cast<HICON>(
-      LoadImageA(program, MAKEINTRESOURCEA(IDI_MAINICON), IMAGE_ICON, 32, 32, 0));
+      LoadImageA(program.Handle(), MAKEINTRESOURCEA(IDI_MAINICON), IMAGE_ICON, 32, 32, 0));
   EXPECT_NE(icon, nullptr);
   DestroyIcon(icon);
 }
 
 TEST_F(ProgramResources, LogoIs105By44With256ColoursInAWhiteFrame) {
-  ASSERT_NE(program, nullptr);
-  const std::string bitmap =
-      Bytes(RT_BITMAP, MAKEINTRESOURCEA(IDB_LOGO), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+  ASSERT_NE(program.Handle(), nullptr);
+  const std::string bitmap = program.Bytes(RT_BITMAP, MAKEINTRESOURCEA(IDB_LOGO));
   ASSERT_GT(bitmap.size(), sizeof(BITMAPINFOHEADER) + 256 * 4);
   const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bitmap.data());
   EXPECT_EQ(header->biWidth, 105);

@@ -13,10 +13,7 @@
 namespace {
 
 using app::TVtSelectFolderForm;
-using folder_testing::ChildContaining;
-using folder_testing::ClickCancel;
-using folder_testing::ClickOk;
-using folder_testing::Step;
+using namespace folder_testing;
 
 class ScanFolderButton : public testing::Test {
  protected:
@@ -35,15 +32,6 @@ class ScanFolderButton : public testing::Test {
 
   std::unique_ptr<app::TForm1> form_;
 };
-
-Step SelectDrive(char letter) {
-  return [letter](TVtSelectFolderForm& dialog) {
-    ui::TreeView& view = dialog.ShellTree.View();
-    HTREEITEM drive = ChildContaining(view, view.Root(), std::string("(") + letter + ":)");
-    ASSERT_NE(drive, nullptr);
-    view.Select(drive);
-  };
-}
 
 TEST_F(ScanFolderButton, TheDialogIsConfiguredAsTheWindowStoresIt) {
   const app::TVtSelectFolderDialog& dialog = form_->VtSelectFolderDialog1;

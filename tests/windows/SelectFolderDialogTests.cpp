@@ -22,13 +22,7 @@ using app::TVtSelectFolderDialog;
 using app::TVtSelectFolderDialogOption;
 using app::TVtSelectFolderForm;
 using app::TVtShellLocator;
-using folder_testing::ChildContaining;
-using folder_testing::ClickCancel;
-using folder_testing::ClickOk;
-using folder_testing::ClientOf;
-using folder_testing::Inspect;
-using folder_testing::RunWithSteps;
-using folder_testing::Step;
+using namespace folder_testing;
 using ui::BoundsInParent;
 
 // The dialog as the main window configures it.
@@ -41,19 +35,6 @@ struct MainWindowDialog : TVtSelectFolderDialog {
     SetFormWindowState(ui::WindowState::Normal);
   }
 };
-
-HTREEITEM Drive(TVtSelectFolderForm& form, char letter) {
-  const ui::TreeView& view = form.ShellTree.View();
-  return ChildContaining(view, view.Root(), std::string("(") + letter + ":)");
-}
-
-Step SelectDrive(char letter) {
-  return [letter](TVtSelectFolderForm& form) {
-    HTREEITEM drive = Drive(form, letter);
-    ASSERT_NE(drive, nullptr) << "no drive " << letter;
-    form.ShellTree.View().Select(drive);
-  };
-}
 
 // A key pressed in the tree.
 Step PressInTree(WPARAM key) {
@@ -407,8 +388,8 @@ TEST(SelectFolderDialog, AnErrorEscapingAHandlerReachesTheErrorBox) {
     form.ShellTree.View().Select(Drive(form, 'C'));
   });
   ASSERT_EQ(boxes.Boxes().size(), 1u);
-  EXPECT_EQ(boxes.Boxes()[0].caption, "Veritally");
-  EXPECT_EQ(boxes.Boxes()[0].text, "TVtSelectFolderDialog already executing.");
+  EXPECT_EQ(LookOf(boxes.Boxes()[0]),
+            gui_test::ErrorBox("TVtSelectFolderDialog already executing."));
 }
 
 TEST(SelectFolderDialog, TheStatusBarShortensAPathThatIsTooWide) {

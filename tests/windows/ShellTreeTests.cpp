@@ -10,7 +10,6 @@
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -29,17 +28,10 @@ using app::TVtSelectFolderDialog;
 using Option = app::TVtSelectFolderDialogOption;
 using app::TVtSelectFolderForm;
 using app::TVtShellLocator;
-using folder_testing::ChildContaining;
-using folder_testing::Children;
-using folder_testing::ClickCancel;
-using folder_testing::ClickOk;
-using folder_testing::ClickToolButton;
-using folder_testing::Inspect;
-using folder_testing::LocatorOf;
-using folder_testing::RunWithSteps;
-using folder_testing::Step;
+using namespace folder_testing;
 using gui_test::BoxCatcher;
 using testing_support::TempDir;
+using testing_support::WriteFiles;
 
 bool IsDirectory(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -78,13 +70,14 @@ struct FolderDialog : TVtSelectFolderDialog {
       : FolderDialog(LocatorOf(root), extra) {}
 };
 
-// The labels below the root of a run's tree.
+// The labels below the root of a run's tree, in byte order.
 std::vector<std::string> RootLabels(TVtSelectFolderDialog& dialog) {
   std::vector<std::string> labels;
   Inspect(dialog, [&](TVtSelectFolderForm& form) {
     const ui::TreeView& view = form.ShellTree.View();
     labels = Labels(view, view.Root());
   });
+  std::sort(labels.begin(), labels.end());
   return labels;
 }
 
@@ -154,20 +147,15 @@ TEST(ShellTree, VirtualFoldersAreListedOnlyWithTheirOption) {
 
 TEST(ShellTree, HiddenFoldersAndFilesFollowTheirOptions) {
   TempDir temp;
-  ASSERT_TRUE(CreateDirectoryA((temp / "visible").c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryA((temp / "secret").c_str(), nullptr));
+  WriteFiles(temp, {{"visible/", ""}, {"secret/", ""}, {"file.txt", "x"}});
   ASSERT_TRUE(SetFileAttributesA((temp / "secret").c_str(), FILE_ATTRIBUTE_HIDDEN));
-  testing_support::WriteFile(temp / "file.txt", "x");
 
   FolderDialog dialog(temp.path().string());  // the defaults show hidden items
-  auto labels = RootLabels(dialog);
-  EXPECT_TRUE(Has(labels, "visible"));
-  EXPECT_TRUE(Has(labels, "secret"));
-  EXPECT_EQ(labels.size(), 2u);  // no files
+  EXPECT_EQ(RootLabels(dialog), (std::vector<std::string>{"secret", "visible"}));  // no files
 
   SetOption(dialog, Option::sfdoShowHidden, false);
   SetOption(dialog, Option::sfdoIncludeNonFolders, true);
-  labels = RootLabels(dialog);
+  const auto labels = RootLabels(dialog);
   EXPECT_TRUE(Has(labels, "visible"));
   EXPECT_FALSE(Has(labels, "secret"));
   EXPECT_TRUE(std::any_of(labels.begin(), labels.end(),
@@ -176,8 +164,7 @@ TEST(ShellTree, HiddenFoldersAndFilesFollowTheirOptions) {
 
 TEST(ShellTree, TheItemFilterLeavesItemsOut) {
   TempDir temp;
-  ASSERT_TRUE(CreateDirectoryA((temp / "keep").c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryA((temp / "drop").c_str(), nullptr));
+  WriteFiles(temp, {{"keep/", ""}, {"drop/", ""}});
   FolderDialog dialog(temp.path().string());
   int asked = 0;
   dialog.OnAddItem = [&](IShellFolder* folder, LPCITEMIDLIST parent, LPCITEMIDLIST item,
@@ -201,8 +188,7 @@ TEST(ShellTree, APresetFolderIsReachedThroughItsParentsAndAMissingStepBeeps) {
   TempDir temp;
   const std::string parent = temp / "outer";
   const std::string child = temp / "outer\\inner";
-  ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryA(child.c_str(), nullptr));
+  WriteFiles(temp, {{"outer/inner/", ""}});
   FolderDialog dialog;
   dialog.ChosenFolder() = LocatorOf(child);
   Inspect(dialog, [&](TVtSelectFolderForm& form) {
@@ -303,12 +289,7 @@ TEST(ShellTree, AFolderThatCannotBeCreatedIsReportedOncePerSeries) {
   ASSERT_EQ(boxes.Boxes().size(), 2u);
   // The system's own text ("The system cannot find the path specified." on Windows, "Path not
   // found." under Wine).
-  char system[256] = {};
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                 ERROR_PATH_NOT_FOUND, 0, system, sizeof system, nullptr);
-  std::string reason = std::string("\r\n\r\n") + system;
-  while (reason.back() == '\n' || reason.back() == '\r')
-    reason.pop_back();
+  const std::string reason = "\r\n\r\n" + gui_test::SystemText(ERROR_PATH_NOT_FOUND) + ".";
   ASSERT_GT(reason.size(), 8u);
   EXPECT_EQ(boxes.Boxes()[0].caption, "Warning");
   EXPECT_EQ(boxes.Boxes()[0].text.substr(0, 42), "Unable to create the folder 'New Folder'\r\n");
@@ -347,8 +328,7 @@ TEST(ShellTree, WhenEveryNameIsTakenTheNameClashIsReported) {
 
 TEST(ShellTree, DeleteHandsTheFolderToTheShellAndRefreshes) {
   TempDir temp;
-  ASSERT_TRUE(CreateDirectoryA((temp / "victim").c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryA((temp / "keeper").c_str(), nullptr));
+  WriteFiles(temp, {{"victim/", ""}, {"keeper/", ""}});
   FolderDialog dialog(temp.path().string(), {Option::sfdoCreateDeleteButtons});
   BoxCatcher confirmations(BoxCatcher::Press(IDYES));
   RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {

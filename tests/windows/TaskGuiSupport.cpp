@@ -32,13 +32,18 @@ bool ReachableInForm(app::TForm1& form, HWND control) {
   return true;
 }
 
-}  // namespace
-
-POINT TabCentre(app::TForm1& form, int index) {
+// The centre of a tab, in the page control's client area.
+POINT TabPoint(app::TForm1& form, int index) {
   RECT tab{};
   SendMessageA(form.PageControl1.Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&tab));
-  POINT centre{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2};
+  return {(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2};
+}
+
+}  // namespace
+
+POINT TabCentre(app::TForm1& form, int index) {
+  POINT centre = TabPoint(form, index);
   ClientToScreen(form.PageControl1.Handle(), &centre);
   return centre;
 }
@@ -67,20 +72,12 @@ void MouseClick(HWND window) {
 }
 
 void ClickPageTab(app::TForm1& form, int index) {
-  RECT tab{};
-  SendMessageA(form.PageControl1.Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(&tab));
-  const LPARAM at = MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
+  const POINT tab = TabPoint(form, index);
+  const LPARAM at = MAKELPARAM(tab.x, tab.y);
   PostMessageA(form.PageControl1.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageA(form.PageControl1.Handle(), WM_LBUTTONUP, 0, at);
   ui::Application::Current().ProcessPendingEvents();
   EXPECT_EQ(form.PageControl1.Selected(), index);
-}
-
-void ClickButton(HWND button) {
-  ASSERT_TRUE(Reachable(button)) << WindowText(button) << " cannot take a click";
-  PostClick(button);
-  ui::Application::Current().ProcessPendingEvents();
 }
 
 std::string ControlState(app::TForm1& form) {
@@ -107,16 +104,6 @@ std::vector<std::string> LogLines(app::TForm1& form) {
     lines.push_back(text.substr(start, end - start));
   if (start < text.size()) lines.push_back(text.substr(start) + " <no line break>");
   return lines;
-}
-
-std::string SystemText(DWORD code) {
-  char text[512] = {};
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                 sizeof text, nullptr);
-  std::string trimmed = text;
-  while (!trimmed.empty() && std::string(" \r\n.").find(trimmed.back()) != std::string::npos)
-    trimmed.pop_back();
-  return trimmed;
 }
 
 OpenDialogScript::OpenDialogScript(app::TForm1& form, std::vector<std::string> names)

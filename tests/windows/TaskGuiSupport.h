@@ -38,11 +38,6 @@ inline constexpr int kPageCheck = 1;
 // A mouse click on a tab of the page control, through the queue.
 void ClickPageTab(app::TForm1& form, int index);
 
-// A mouse click on a button, through the queue; returns when the click's handler, and the task
-// it started, has returned. The button must be able to take the click: enabled, with every
-// window above it. (A posted click, like BM_CLICK, would reach a disabled button too.)
-void ClickButton(HWND button);
-
 // A click with the mouse itself, at a point on the screen or at the centre of a window: the
 // system hands it to whatever window takes input there, so a disabled control never sees it.
 // Returns once the click is in this thread's queue, for the next event processing to dispatch.
@@ -58,10 +53,6 @@ std::string ControlState(app::TForm1& form);
 
 // The log's lines (every line ends in CR LF).
 std::vector<std::string> LogLines(app::TForm1& form);
-
-// The system's text for an error code, as it follows a failed file operation in a message:
-// without trailing blanks, line breaks and periods.
-std::string SystemText(DWORD code);
 
 // Answers the modal boxes of a task: each showing of the open dialog with the next of the
 // scripted names, typed into its file name box before Open is pressed (an empty name presses

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 
 #include "app/VtVersionInfo.h"
@@ -17,10 +16,6 @@ namespace {
 
 std::string Helper(const char* name) {
   return gui_test::TestFolder() + name;
-}
-
-std::string ProductExecutable() {
-  return gui_test::TestFolder() + "..\\..\\app\\Veritally.exe";
 }
 
 TEST(VtVersionInfo, ReadsTheRunningExecutablesStringTable) {
@@ -49,23 +44,22 @@ TEST(VtVersionInfo, AnIndexOutsideTheTenFieldsIsAListError) {
 
 TEST(VtVersionInfo, ProgramCarriesTheVersionResource) {
   app::TVtVersionInfo info;
-  info.SetFilePath(ProductExecutable());
+  info.SetFilePath(gui_test::ProgramImage::Path());
   EXPECT_EQ(info.FieldValue(app::vfFileVersion), VRTLY_FILE_VERSION_TEXT);
   EXPECT_EQ(info.FieldValue(app::vfProductVersion), VRTLY_PRODUCT_VERSION_TEXT);
   EXPECT_EQ(info.FieldValue(app::vfCompanyName), "");
 
-  HMODULE program = LoadLibraryExA(ProductExecutable().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(program, nullptr);
-  HRSRC resource = FindResourceExA(program, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1),
-                                   MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-  EXPECT_NE(resource, nullptr);
-  FreeLibrary(program);
+  const gui_test::ProgramImage program;
+  ASSERT_NE(program.Handle(), nullptr);
+  EXPECT_NE(FindResourceExA(program.Handle(), MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1),
+                            MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)),
+            nullptr);
 
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(ProductExecutable().c_str(), &ignored);
+  const DWORD size = GetFileVersionInfoSizeA(gui_test::ProgramImage::Path().c_str(), &ignored);
   ASSERT_GT(size, 0u);
   std::vector<char> data(size);
-  ASSERT_TRUE(GetFileVersionInfoA(ProductExecutable().c_str(), 0, size, data.data()));
+  ASSERT_TRUE(GetFileVersionInfoA(gui_test::ProgramImage::Path().c_str(), 0, size, data.data()));
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
+#include <functional>
 
 #include "app/Unit1.h"
 #include "app/resources/resource.h"
@@ -15,9 +15,7 @@
 namespace {
 
 using checkfile::TaskState;
-using gui_test::BoxCatcher;
-using gui_test::CaughtBox;
-using gui_test::WindowText;
+using namespace gui_test;
 
 class WindowServices : public testing::Test {
  protected:
@@ -119,10 +117,7 @@ TEST_F(WindowServices, ErrorBoxAddsAFullStopOnlyAfterALetterOrDigit) {
   for (size_t i = 0; i < std::size(cases); ++i) {
     const CaughtBox& box = catcher.Boxes()[i];
     SCOPED_TRACE(cases[i].message);
-    EXPECT_EQ(box.text, cases[i].shown);
-    EXPECT_EQ(box.caption, "Veritally");
-    EXPECT_EQ(box.icon, LoadIconA(nullptr, IDI_HAND));
-    EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+    EXPECT_EQ(LookOf(box), gui_test::ErrorBox(cases[i].shown));
     EXPECT_FALSE(box.ownerEnabled);  // modal
     EXPECT_NE(box.logWhenShown.find("logged before the error\r\n"), std::string::npos);
   }
@@ -140,10 +135,7 @@ TEST_F(WindowServices, MessageBoxShowsTheTextWithOkCaptionedWithTheTitle) {
     form.ShowMessageBox(longText);
     ASSERT_EQ(catcher.Boxes().size(), 2u);
     const CaughtBox& box = catcher.Boxes()[0];
-    EXPECT_EQ(box.text, "No files to work with!");
-    EXPECT_EQ(box.caption, "Veritally");
-    EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
-    EXPECT_EQ(box.icon, nullptr);
+    EXPECT_EQ(LookOf(box), gui_test::NoticeBox("No files to work with!"));
     EXPECT_FALSE(box.ownerEnabled);
     EXPECT_NE(box.logWhenShown.find("logged before the box\r\n"), std::string::npos);
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
@@ -180,77 +172,62 @@ TEST_F(WindowServices, ProcessPendingEventsLetsAClickOnAbortThrough) {
   EXPECT_FALSE(form.IsAbortRequested());
 }
 
-// A window that counts the WM_APP messages it receives.
-class Counter : public ui::Window {
+// A hidden window that hands its messages WM_APP and WM_APP + 1 to the handler.
+class AppMessages : public ui::Window {
  public:
-  Counter() {
-    RegisterWindowClass("GuiTestCounter", nullptr, COLOR_WINDOW);
-    CreateHandle(0, "GuiTestCounter", "", WS_POPUP, {0, 0, 10, 10}, nullptr, 0);
+  explicit AppMessages(std::function<void(UINT)> handler) : handler_(std::move(handler)) {
+    RegisterWindowClass("GuiTestAppMessages", nullptr, COLOR_WINDOW);
+    CreateHandle(0, "GuiTestAppMessages", "", WS_POPUP, {0, 0, 10, 10}, nullptr, 0);
   }
-  int count = 0;
 
  protected:
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message == WM_APP) {
-      ++count;
-      return 0;
-    }
-    return Window::OnMessage(message, wParam, lParam);
+    if (message != WM_APP && message != WM_APP + 1)
+      return Window::OnMessage(message, wParam, lParam);
+    handler_(message);
+    return 0;
   }
+
+ private:
+  std::function<void(UINT)> handler_;
 };
 
 TEST_F(WindowServices, AQuitRequestInThePendingEventsOnlyMarksTheProgramAsEnding) {
-  Counter counter;
+  int count = 0;
+  AppMessages counter([&count](UINT) { ++count; });
   PostMessageA(counter.Handle(), WM_APP, 0, 0);
   PostQuitMessage(0);
   PostMessageA(counter.Handle(), WM_APP, 0, 0);
   EXPECT_FALSE(application.Terminated());
   form.ProcessPendingEvents();
   EXPECT_TRUE(application.Terminated());
-  EXPECT_EQ(counter.count, 2);  // the events around the quit request are dispatched
+  EXPECT_EQ(count, 2);  // the events around the quit request are dispatched
   MSG left;
   EXPECT_FALSE(PeekMessageA(&left, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
   application.ResetTerminated();
 }
-
-// Runs a task of a few items inside the event loop, the way a click handler does, closing
-// the main window by its system menu after the first item.
-class TaskRunner : public ui::Window {
- public:
-  explicit TaskRunner(app::TForm1& form) : form_(form) {
-    RegisterWindowClass("GuiTestTaskRunner", nullptr, COLOR_WINDOW);
-    CreateHandle(0, "GuiTestTaskRunner", "", WS_POPUP, {0, 0, 10, 10}, nullptr, 0);
-  }
-  int itemsDone = 0;
-  bool stayedShown = true;
-  bool endingSeen = false;
-
- protected:
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message != WM_APP) return Window::OnMessage(message, wParam, lParam);
-    for (int item = 0; item < 5; ++item) {
-      form_.AppendLog("item " + std::to_string(item));
-      if (item == 0) PostMessageA(form_.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
-      form_.ProcessPendingEvents();
-      stayedShown = stayedShown && IsWindowVisible(form_.Handle());
-      endingSeen = endingSeen || ui::Application::Current().Terminated();
-      ++itemsDone;
-    }
-    return 0;
-  }
-
- private:
-  app::TForm1& form_;
-};
 
 void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) {
   PostQuitMessage(1);
 }
 
 TEST_F(WindowServices, ClosingTheWindowWhileATaskRunsLetsTheTaskFinishThenEnds) {
-  application.SetMainWindow(&form);
   form.ClearLog();
-  TaskRunner task(form);
+  // A task of a few items inside the event loop, the way a click handler runs one, closing the
+  // main window by its system menu after the first item.
+  int itemsDone = 0;
+  bool stayedShown = true;
+  bool endingSeen = false;
+  AppMessages task([&](UINT) {
+    for (int item = 0; item < 5; ++item) {
+      form.AppendLog("item " + std::to_string(item));
+      if (item == 0) PostMessageA(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+      form.ProcessPendingEvents();
+      stayedShown = stayedShown && IsWindowVisible(form.Handle());
+      endingSeen = endingSeen || application.Terminated();
+      ++itemsDone;
+    }
+  });
   PostMessageA(task.Handle(), WM_APP, 0, 0);
   const UINT_PTR safety = SetTimer(nullptr, 0, 20000, &GiveUp);
   application.Run();
@@ -258,74 +235,65 @@ TEST_F(WindowServices, ClosingTheWindowWhileATaskRunsLetsTheTaskFinishThenEnds) 
   application.SetMainWindow(nullptr);
   application.ResetTerminated();
 
-  EXPECT_EQ(task.itemsDone, 5);
-  EXPECT_TRUE(task.endingSeen);
-  EXPECT_TRUE(task.stayedShown);
+  EXPECT_EQ(itemsDone, 5);
+  EXPECT_TRUE(endingSeen);
+  EXPECT_TRUE(stayedShown);
   EXPECT_TRUE(IsWindow(form.Handle()));  // destroyed only by its owner, after the loop
   EXPECT_EQ(form.LogText(), "item 0\r\nitem 1\r\nitem 2\r\nitem 3\r\nitem 4\r\n");
 }
 
-// A window whose handler fails with the error a task raises.
-class Failing : public ui::Window {
- public:
-  Failing() {
-    RegisterWindowClass("GuiTestFailing", nullptr, COLOR_WINDOW);
-    CreateHandle(0, "GuiTestFailing", "", WS_POPUP, {0, 0, 10, 10}, nullptr, 0);
-  }
-
- protected:
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message == WM_APP) throw checkfile::TaskError("Cannot create file \"C:\\x\". Denied");
-    if (message == WM_APP + 1) throw std::length_error("Too long");
-    return Window::OnMessage(message, wParam, lParam);
-  }
-};
-
 TEST_F(WindowServices, AnErrorThatEscapesAHandlerEndsInTheErrorBox) {
-  Failing failing;
+  // Its handler fails with the error a task raises, or another.
+  AppMessages failing([](UINT message) {
+    if (message == WM_APP) throw checkfile::TaskError("Cannot create file \"C:\\x\". Denied");
+    throw std::length_error("Too long");
+  });
   BoxCatcher catcher;
   EXPECT_EQ(SendMessageA(failing.Handle(), WM_APP, 0, 0), 0);
   EXPECT_EQ(SendMessageA(failing.Handle(), WM_APP + 1, 0, 0), 0);
   ASSERT_EQ(catcher.Boxes().size(), 2u);
-  EXPECT_EQ(catcher.Boxes()[0].text, "Cannot create file \"C:\\x\". Denied.");
-  EXPECT_EQ(catcher.Boxes()[0].caption, "Veritally");
-  EXPECT_EQ(catcher.Boxes()[0].icon, LoadIconA(nullptr, IDI_HAND));
-  EXPECT_EQ(catcher.Boxes()[1].text, "Too long.");
+  EXPECT_EQ(LookOf(catcher.Boxes()[0]),
+            gui_test::ErrorBox("Cannot create file \"C:\\x\". Denied."));
+  EXPECT_EQ(LookOf(catcher.Boxes()[1]), gui_test::ErrorBox("Too long."));
   EXPECT_TRUE(IsWindow(failing.Handle()));  // and the window goes on
 }
 
-// Shows the open dialog once, answered with the typed name (empty: Cancel); returns the name it
-// chose ("unchanged" for none) and what the dialog showed.
-std::string ShowOpenDialog(app::TForm1& form, const std::string& folder, const std::string& typed,
-                           bool& confirmed, gui_test::OpenDialogScript::Showing& shown) {
+// The open dialog shown once and answered with the typed name (empty: Cancel): whether it was
+// confirmed, the name it chose ("unchanged" for none), and what the dialog showed.
+struct OpenDialogRun {
+  bool confirmed = false;
   std::string chosen = "unchanged";
+  gui_test::OpenDialogScript::Showing shown;
+};
+
+OpenDialogRun ShowOpenDialog(app::TForm1& form, const std::string& folder,
+                             const std::string& typed) {
+  OpenDialogRun run;
   gui_test::OpenDialogScript script(form, {typed});
-  confirmed = form.RunOpenDialog(folder, chosen);
+  run.confirmed = form.RunOpenDialog(folder, run.chosen);
   EXPECT_EQ(script.Dialogs().size(), 1u);
   EXPECT_TRUE(script.OtherBoxes().empty());
-  if (!script.Dialogs().empty()) shown = script.Dialogs()[0];
-  return chosen;
+  if (!script.Dialogs().empty()) run.shown = script.Dialogs()[0];
+  return run;
 }
 
 TEST_F(WindowServices, TheOpenDialogStartsInTheFolderAndOffersTheLastName) {
   testing_support::TempDir dir;
   const std::string folder = dir / "";  // with its trailing "\"
-  bool confirmed = false;
-  gui_test::OpenDialogScript::Showing answer;
-  const std::string chosen = ShowOpenDialog(form, folder, "missing.MD5", confirmed, answer);
-  EXPECT_TRUE(confirmed);  // a typed name need not exist
-  EXPECT_EQ(chosen, dir / "missing.MD5");
-  EXPECT_EQ(answer.shownName, "");
-  EXPECT_EQ(answer.filter, "Veritally checkfiles");
-  EXPECT_FALSE(answer.readOnlyBoxShown);
-  EXPECT_TRUE(answer.sizable);
+  const OpenDialogRun answer = ShowOpenDialog(form, folder, "missing.MD5");
+  EXPECT_TRUE(answer.confirmed);  // a typed name need not exist
+  EXPECT_EQ(answer.chosen, dir / "missing.MD5");
+  EXPECT_EQ(answer.shown.shownName, "");
+  EXPECT_EQ(answer.shown.filter, "Veritally checkfiles");
+  EXPECT_FALSE(answer.shown.readOnlyBoxShown);
+  EXPECT_TRUE(answer.shown.sizable);
 
   // The next showing offers the chosen name again; a cancel changes nothing.
-  gui_test::OpenDialogScript::Showing cancel;
-  EXPECT_EQ(ShowOpenDialog(form, folder, "", confirmed, cancel), "unchanged");
-  EXPECT_FALSE(confirmed);
+  const OpenDialogRun cancel = ShowOpenDialog(form, folder, "");
+  EXPECT_EQ(cancel.chosen, "unchanged");
+  EXPECT_FALSE(cancel.confirmed);
   // Offered without its folder, in the folder the dialog starts in.
-  EXPECT_EQ(cancel.shownName, "missing.MD5");
+  EXPECT_EQ(cancel.shown.shownName, "missing.MD5");
   EXPECT_EQ(form.OpenDialog1.FileName(), dir / "missing.MD5");
 }
 
@@ -334,12 +302,10 @@ TEST_F(WindowServices, WithoutAFolderTheOpenDialogStartsInTheCurrentDirectory) {
   char previous[MAX_PATH] = {};
   GetCurrentDirectoryA(sizeof previous, previous);
   ASSERT_TRUE(SetCurrentDirectoryA(dir.path().string().c_str()));
-  bool confirmed = false;
-  gui_test::OpenDialogScript::Showing answer;
-  const std::string chosen = ShowOpenDialog(form, "", "here.MD5", confirmed, answer);
+  const OpenDialogRun answer = ShowOpenDialog(form, "", "here.MD5");
   SetCurrentDirectoryA(previous);
-  EXPECT_TRUE(confirmed);
-  EXPECT_EQ(chosen, dir / "here.MD5");
+  EXPECT_TRUE(answer.confirmed);
+  EXPECT_EQ(answer.chosen, dir / "here.MD5");
 }
 
 }  // namespace
