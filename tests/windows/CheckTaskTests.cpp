@@ -84,9 +84,8 @@ TEST_F(CheckTask, AChosenFileThatCannotBeReadShowsTheSystemsReasonAndKeepsThePre
     OpenDialogScript script(form, {c.typed});
     ClickOpenCheckfile();
     ASSERT_EQ(script.OtherBoxes().size(), 1u);
-    EXPECT_EQ(LookOf(script.OtherBoxes()[0]),
-              gui_test::ErrorBox("Cannot open file \"" + (dir / c.typed) + "\". " +
-                                 SystemText(c.error) + "."));
+    EXPECT_EQ(LookOf(script.OtherBoxes()[0]), ErrorBox("Cannot open file \"" + (dir / c.typed) +
+                                                       "\". " + SystemText(c.error) + "."));
     EXPECT_EQ(script.StatesDuringOtherBoxes(), Lines{"idle"});
     EXPECT_EQ(LogLines(form), previousLog);
     EXPECT_EQ(form.StatusText(), previousStatus);

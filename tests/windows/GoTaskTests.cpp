@@ -83,7 +83,7 @@ TEST_F(GoTask, AFolderWithoutVisibleFilesShowsNoFilesToWorkWith) {
 
   ASSERT_EQ(boxes.OtherBoxes().size(), 1u);
   const gui_test::CaughtBox& box = boxes.OtherBoxes()[0];
-  EXPECT_EQ(LookOf(box), gui_test::NoticeBox("No files to work with!"));
+  EXPECT_EQ(LookOf(box), NoticeBox("No files to work with!"));
   EXPECT_FALSE(box.ownerEnabled);
   // The box comes while the task still runs; closing it ends the task.
   EXPECT_EQ(boxes.StatesDuringOtherBoxes(), Lines{"generating"});
@@ -93,11 +93,6 @@ TEST_F(GoTask, AFolderWithoutVisibleFilesShowsNoFilesToWorkWith) {
   EXPECT_EQ(form.StatusText(), "");
   EXPECT_EQ(ControlState(form), "idle");
   EXPECT_FALSE(fs::exists(Checkfile()));
-}
-
-// The error box's text for a checkfile that cannot be created for the given system error.
-std::string CannotCreate(const std::string& path, DWORD error) {
-  return "Cannot create file \"" + path + "\". " + SystemText(error) + ".";
 }
 
 TEST_F(GoTask, ASaveThatFailsShowsTheSystemsReasonOnceAndLeavesTheControlsUsable) {
@@ -125,7 +120,8 @@ TEST_F(GoTask, ASaveThatFailsShowsTheSystemsReasonOnceAndLeavesTheControlsUsable
       ClickGo(Root());
       ASSERT_EQ(boxes.OtherBoxes().size(), 1u);
       const gui_test::CaughtBox& box = boxes.OtherBoxes()[0];
-      EXPECT_EQ(LookOf(box), gui_test::ErrorBox(CannotCreate(Checkfile(), obstacle.error)));
+      EXPECT_EQ(LookOf(box), ErrorBox("Cannot create file \"" + Checkfile() + "\". " +
+                                      SystemText(obstacle.error) + "."));
       EXPECT_EQ(boxes.StatesDuringOtherBoxes(), Lines{"idle"});
       EXPECT_EQ(box.logWhenShown, "File: a.txt\r\n");
     }

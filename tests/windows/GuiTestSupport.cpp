@@ -10,18 +10,13 @@ namespace {
 
 BoxCatcher* activeCatcher = nullptr;
 
-BOOL CALLBACK CollectButton(HWND child, LPARAM list) {
-  if (ClassName(child) == "Button") {
-    reinterpret_cast<std::vector<std::string>*>(list)->push_back(WindowText(child));
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK FindIcon(HWND child, LPARAM icon) {
-  if (ClassName(child) == "Static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-    *reinterpret_cast<HICON*>(icon) =
-        reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-    return FALSE;
+// A box's buttons, and the first icon it shows.
+BOOL CALLBACK CollectButtonsAndIcon(HWND child, LPARAM caught) {
+  auto& box = *reinterpret_cast<CaughtBox*>(caught);
+  if (ClassName(child) == "Button") box.buttons.push_back(WindowText(child));
+  if (box.icon == nullptr && ClassName(child) == "Static" &&
+      (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+    box.icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
   }
   return TRUE;
 }
@@ -84,8 +79,7 @@ void BoxCatcher::Inspect(HWND box) {
   char text[4096] = {};
   GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
   caught.text = text;
-  EnumChildWindows(box, &CollectButton, reinterpret_cast<LPARAM>(&caught.buttons));
-  EnumChildWindows(box, &FindIcon, reinterpret_cast<LPARAM>(&caught.icon));
+  EnumChildWindows(box, &CollectButtonsAndIcon, reinterpret_cast<LPARAM>(&caught));
   GetWindowRect(box, &caught.bounds);
   HWND owner = GetWindow(box, GW_OWNER);
   caught.ownerEnabled = owner == nullptr || IsWindowEnabled(owner);

@@ -490,13 +490,17 @@ class TextDocumentType {
   bool inClassesRoot_ = false;
 };
 
-std::vector<DWORD> ProcessesNamed(const char* name) {
+// The processes of that name but for those listed.
+std::vector<DWORD> ProcessesNamed(const char* name, const std::vector<DWORD>& except = {}) {
   std::vector<DWORD> found;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-    if (lstrcmpiA(entry.szExeFile, name) == 0) found.push_back(entry.th32ProcessID);
+    if (lstrcmpiA(entry.szExeFile, name) == 0 &&
+        std::find(except.begin(), except.end(), entry.th32ProcessID) == except.end()) {
+      found.push_back(entry.th32ProcessID);
+    }
   }
   CloseHandle(snapshot);
   return found;
@@ -507,12 +511,7 @@ int EndNewProcesses(const char* name, const std::vector<DWORD>& before, size_t e
   std::vector<DWORD> started;
   for (int tries = 0; tries < 100 && started.size() < expected; ++tries) {
     Sleep(50);
-    started.clear();
-    for (DWORD process : ProcessesNamed(name)) {
-      if (std::find(before.begin(), before.end(), process) == before.end()) {
-        started.push_back(process);
-      }
-    }
+    started = ProcessesNamed(name, before);
   }
   for (DWORD id : started) {
     if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {

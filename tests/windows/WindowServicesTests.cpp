@@ -117,7 +117,7 @@ TEST_F(WindowServices, ErrorBoxAddsAFullStopOnlyAfterALetterOrDigit) {
   for (size_t i = 0; i < std::size(cases); ++i) {
     const CaughtBox& box = catcher.Boxes()[i];
     SCOPED_TRACE(cases[i].message);
-    EXPECT_EQ(LookOf(box), gui_test::ErrorBox(cases[i].shown));
+    EXPECT_EQ(LookOf(box), ErrorBox(cases[i].shown));
     EXPECT_FALSE(box.ownerEnabled);  // modal
     EXPECT_NE(box.logWhenShown.find("logged before the error\r\n"), std::string::npos);
   }
@@ -135,7 +135,7 @@ TEST_F(WindowServices, MessageBoxShowsTheTextWithOkCaptionedWithTheTitle) {
     form.ShowMessageBox(longText);
     ASSERT_EQ(catcher.Boxes().size(), 2u);
     const CaughtBox& box = catcher.Boxes()[0];
-    EXPECT_EQ(LookOf(box), gui_test::NoticeBox("No files to work with!"));
+    EXPECT_EQ(LookOf(box), NoticeBox("No files to work with!"));
     EXPECT_FALSE(box.ownerEnabled);
     EXPECT_NE(box.logWhenShown.find("logged before the box\r\n"), std::string::npos);
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
@@ -252,9 +252,8 @@ TEST_F(WindowServices, AnErrorThatEscapesAHandlerEndsInTheErrorBox) {
   EXPECT_EQ(SendMessageA(failing.Handle(), WM_APP, 0, 0), 0);
   EXPECT_EQ(SendMessageA(failing.Handle(), WM_APP + 1, 0, 0), 0);
   ASSERT_EQ(catcher.Boxes().size(), 2u);
-  EXPECT_EQ(LookOf(catcher.Boxes()[0]),
-            gui_test::ErrorBox("Cannot create file \"C:\\x\". Denied."));
-  EXPECT_EQ(LookOf(catcher.Boxes()[1]), gui_test::ErrorBox("Too long."));
+  EXPECT_EQ(LookOf(catcher.Boxes()[0]), ErrorBox("Cannot create file \"C:\\x\". Denied."));
+  EXPECT_EQ(LookOf(catcher.Boxes()[1]), ErrorBox("Too long."));
   EXPECT_TRUE(IsWindow(failing.Handle()));  // and the window goes on
 }
 
