@@ -61,9 +61,7 @@ void CALLBACK CancelStuckForm(HWND, UINT, UINT_PTR, DWORD) {
 
 void DriveRun(app::TVtCustomSelectFolderDialog& dialog, const std::function<void()>& start,
               std::vector<Step> steps) {
-  Script script;
-  script.dialog = &dialog;
-  script.steps = std::move(steps);
+  Script script{&dialog, std::move(steps)};
   Script* outer = current;
   current = &script;
   script.timer = SetTimer(nullptr, 0, kStepDelayMs, &RunNextStep);
