@@ -16,7 +16,7 @@
 #include "tests/support/CheckfileSamples.h"
 #include "tests/support/FaultInjector.h"
 #include "tests/support/TestFiles.h"
-#include "tests/windows/TaskGuiSupport.h"
+#include "tests/windows/GuiTestSupport.h"
 
 namespace {
 

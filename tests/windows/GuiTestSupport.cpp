@@ -1,5 +1,8 @@
 #include "tests/windows/GuiTestSupport.h"
 
+#include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include "ui/Path.h"
@@ -26,6 +29,37 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
     reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
   }
   return TRUE;
+}
+
+std::string DialogItemText(HWND dialog, int id) {
+  char text[MAX_PATH] = {};
+  GetDlgItemTextA(dialog, id, text, sizeof text);
+  return text;
+}
+
+bool IsOpenDialog(HWND box) {
+  return GetDlgItem(box, cmb13) != nullptr || GetDlgItem(box, edt1) != nullptr;
+}
+
+int FileNameBox(HWND dialog) {
+  return GetDlgItem(dialog, cmb13) != nullptr ? cmb13 : edt1;
+}
+
+// Enabled itself and through every window above it up to the main window, whose own state a
+// modal box changes while it is up.
+bool ReachableInForm(app::TForm1& form, HWND control) {
+  for (HWND at = control; at != nullptr && at != form.Handle(); at = GetParent(at)) {
+    if (!IsWindowEnabled(at)) return false;
+  }
+  return true;
+}
+
+// The centre of a tab, in the page control's client area.
+POINT TabPoint(app::TForm1& form, int index) {
+  RECT tab{};
+  SendMessageA(form.PageControl1.Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&tab));
+  return {(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2};
 }
 
 }  // namespace
@@ -167,6 +201,122 @@ void ClickButton(HWND button) {
   ASSERT_TRUE(Reachable(button)) << WindowText(button) << " cannot take a click";
   PostClick(button);
   ui::Application::Current().ProcessPendingEvents();
+}
+
+POINT TabCentre(app::TForm1& form, int index) {
+  POINT centre = TabPoint(form, index);
+  ClientToScreen(form.PageControl1.Handle(), &centre);
+  return centre;
+}
+
+void MouseClickAt(POINT screen) {
+  SetCursorPos(screen.x, screen.y);
+  INPUT input[2] = {};
+  input[0].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].type = INPUT_MOUSE;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ASSERT_EQ(SendInput(2, input, sizeof(INPUT)), 2u);
+  // The input reaches the queue a moment later (under Wine by way of the X server).
+  MSG message;
+  for (int waited = 0; waited < 5000; ++waited) {
+    if (PeekMessageA(&message, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE)) return;
+    Sleep(1);
+  }
+  ADD_FAILURE() << "the click did not arrive";
+}
+
+void MouseClick(HWND window) {
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  MouseClickAt({(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2});
+}
+
+void ClickPageTab(app::TForm1& form, int index) {
+  const POINT tab = TabPoint(form, index);
+  const LPARAM at = MAKELPARAM(tab.x, tab.y);
+  PostMessageA(form.PageControl1.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(form.PageControl1.Handle(), WM_LBUTTONUP, 0, at);
+  ui::Application::Current().ProcessPendingEvents();
+  EXPECT_EQ(form.PageControl1.Selected(), index);
+}
+
+std::string ControlState(app::TForm1& form) {
+  const bool pages = IsWindowEnabled(form.PageControl1.Handle()) != FALSE;
+  const bool scan = IsWindowEnabled(form.ButtonScanFolder.Handle()) != FALSE;
+  const bool go = IsWindowEnabled(form.ButtonGo.Handle()) != FALSE;
+  const bool find = IsWindowEnabled(form.ButtonFindCheckFile.Handle()) != FALSE;
+  const bool abort = ReachableInForm(form, form.ButtonAbort.Handle());
+  if (!ReachableInForm(form, form.Memo1.Handle())) return "mixed";
+  if (pages && scan && go && find && !abort && ReachableInForm(form, form.ButtonGo.Handle()) &&
+      ReachableInForm(form, form.ButtonFindCheckFile.Handle())) {
+    return "idle";
+  }
+  if (!pages && !scan && !go && find && abort) return "generating";
+  if (!pages && scan && go && !find && abort) return "verifying";
+  return "mixed";
+}
+
+std::vector<std::string> LogLines(app::TForm1& form) {
+  const std::string text = form.LogText();
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  if (start < text.size()) lines.push_back(text.substr(start) + " <no line break>");
+  return lines;
+}
+
+OpenDialogScript::OpenDialogScript(app::TForm1& form, std::vector<std::string> names)
+    : form_(form),
+      names_(std::move(names)),
+      catcher_([this](HWND box) { Answer(box); }, form.Memo1.Handle()) {}
+
+void OpenDialogScript::Answer(HWND box) {
+  if (!IsOpenDialog(box)) {
+    otherBoxes_.push_back(catcher_.Boxes().back());
+    otherStates_.push_back(ControlState(form_));
+    BoxCatcher::PressOk(box);
+    return;
+  }
+  Showing showing;
+  char folder[MAX_PATH] = {};
+  if (SendMessageA(box, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder)) > 0)
+    showing.folder = folder;
+  showing.shownName = DialogItemText(box, FileNameBox(box));
+  showing.filter = DialogItemText(box, cmb1);
+  HWND readOnly = GetDlgItem(box, chx1);
+  showing.readOnlyBoxShown = readOnly != nullptr && IsWindowVisible(readOnly);
+  showing.sizable = HasStyle(box, WS_THICKFRAME);
+  dialogs_.push_back(showing);
+  const std::string name = next_ < names_.size() ? names_[next_] : std::string();
+  ++next_;
+  if (name.empty()) {
+    BoxCatcher::PressCancel(box);
+    return;
+  }
+  if (name != kAsOffered) SetDlgItemTextA(box, FileNameBox(box), name.c_str());
+  BoxCatcher::PressOk(box);
+}
+
+MainWindowTask::MainWindowTask() {
+  application.SetMainWindow(&form);
+  ShowWindow(form.Handle(), SW_SHOW);
+}
+
+MainWindowTask::~MainWindowTask() {
+  application.SetMainWindow(nullptr);
+}
+
+void MainWindowTask::ClickGo(const std::string& folder) {
+  ClickPageTab(form, kPageMake);
+  form.SetSelectedFolder(folder);
+  ClickButton(form.ButtonGo.Handle());
+}
+
+void MainWindowTask::ClickOpenCheckfile() {
+  ClickPageTab(form, kPageCheck);
+  ClickButton(form.ButtonFindCheckFile.Handle());
 }
 
 }  // namespace gui_test

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/Unit1.h"
-#include "tests/windows/TaskGuiSupport.h"
+#include "tests/windows/GuiTestSupport.h"
 #include "ui/Navigation.h"
 #include "ui/Path.h"
 #include "version/Version.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/support/TestFiles.h"
-#include "tests/windows/TaskGuiSupport.h"
+#include "tests/windows/GuiTestSupport.h"
 
 namespace {
 

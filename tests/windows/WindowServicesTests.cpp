@@ -10,7 +10,7 @@
 #include "app/Unit1.h"
 #include "app/resources/resource.h"
 #include "tests/support/TestFiles.h"
-#include "tests/windows/TaskGuiSupport.h"
+#include "tests/windows/GuiTestSupport.h"
 
 namespace {
 
