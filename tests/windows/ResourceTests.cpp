@@ -14,11 +14,12 @@ namespace {
 
 class ProgramResources : public testing::Test {
  protected:
+  void SetUp() override { ASSERT_NE(program.Handle(), nullptr); }
+
   const gui_test::ProgramImage program;
 };
 
 TEST_F(ProgramResources, ManifestSelectsCommonControlsSix) {
-  ASSERT_NE(program.Handle(), nullptr);
   const std::string manifest = program.Bytes(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
   ASSERT_FALSE(manifest.empty());
   for (const char* piece : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
@@ -29,7 +30,6 @@ TEST_F(ProgramResources, ManifestSelectsCommonControlsSix) {
 }
 
 TEST_F(ProgramResources, MainIconIs32By32In16Colours) {
-  ASSERT_NE(program.Handle(), nullptr);
 #pragma pack(push, 2)
   struct GroupEntry {
     BYTE width, height, colours, reserved;
@@ -52,7 +52,6 @@ TEST_F(ProgramResources, MainIconIs32By32In16Colours) {
 }
 
 TEST_F(ProgramResources, LogoIs105By44With256ColoursInAWhiteFrame) {
-  ASSERT_NE(program.Handle(), nullptr);
   const std::string bitmap = program.Bytes(RT_BITMAP, MAKEINTRESOURCEA(IDB_LOGO));
   ASSERT_GT(bitmap.size(), sizeof(BITMAPINFOHEADER) + 256 * 4);
   const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bitmap.data());
