@@ -12,68 +12,6 @@ FaultInjector::~FaultInjector() {
   platform::InstallFaultHooks(previous_);
 }
 
-void FaultInjector::BeforeOpening(const std::string& path, int n, std::function<void()> action) {
-  const std::lock_guard lock(mutex_);
-  rules_[path].beforeOpening[n] = std::move(action);
-}
-
-void FaultInjector::BeforeCreating(const std::string& path, std::function<void()> action) {
-  const std::lock_guard lock(mutex_);
-  rules_[path].beforeCreating = std::move(action);
-}
-
-void FaultInjector::BeforeListing(const std::string& folder, std::function<void()> action) {
-  const std::lock_guard lock(mutex_);
-  rules_[folder].beforeListing = std::move(action);
-}
-
-void FaultInjector::BreakListing(const std::string& folder, size_t entries, uint32_t error) {
-  const std::lock_guard lock(mutex_);
-  rules_[folder].listedEntries = entries;
-  rules_[folder].listingError = error;
-}
-
-void FaultInjector::FailOpening(const std::string& path, uint32_t error) {
-  const std::lock_guard lock(mutex_);
-  rules_[path].openError = error;
-}
-
-void FaultInjector::FailCreating(const std::string& path, uint32_t error) {
-  const std::lock_guard lock(mutex_);
-  rules_[path].createError = error;
-}
-
-void FaultInjector::FailReadingAfter(const std::string& path, uint64_t bytes, uint32_t error) {
-  const std::lock_guard lock(mutex_);
-  rules_[path].readableBytes = bytes;
-  rules_[path].readError = error;
-}
-
-void FaultInjector::ShortReads(const std::string& path, uint32_t chunk) {
-  const std::lock_guard lock(mutex_);
-  rules_[path].readChunk = chunk;
-}
-
-void FaultInjector::LimitWriting(const std::string& path, uint64_t bytes) {
-  const std::lock_guard lock(mutex_);
-  rules_[path].writableBytes = bytes;
-}
-
-void FaultInjector::FailWriting(const std::string& path, uint32_t error) {
-  const std::lock_guard lock(mutex_);
-  rules_[path].writeError = error;
-}
-
-void FaultInjector::FailFlushing(const std::string& path, uint32_t error) {
-  const std::lock_guard lock(mutex_);
-  rules_[path].flushError = error;
-}
-
-void FaultInjector::FailReplacing(const std::string& path, uint32_t error) {
-  const std::lock_guard lock(mutex_);
-  rules_[path].replaceError = error;
-}
-
 int FaultInjector::Openings(const std::string& path) const {
   const std::lock_guard lock(mutex_);
   const auto found = rules_.find(path);

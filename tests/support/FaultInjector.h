@@ -15,20 +15,16 @@
 
 namespace testing_support {
 
-// System error codes for the rules, as the platform's LastError() reports them.
 // Windows' search returns "." and ".." before the other entries of a folder (but a drive
-// root); POSIX hides them.
+// root); POSIX hides them. Then the system error codes for the rules, as the platform's
+// LastError() reports them.
 #ifdef _WIN32
 inline constexpr size_t kDotEntries = 2;
-#else
-inline constexpr size_t kDotEntries = 0;
-#endif
-
-#ifdef _WIN32
 inline constexpr uint32_t kAccessDenied = 5;  // ERROR_ACCESS_DENIED
 inline constexpr uint32_t kReadFault = 30;    // ERROR_READ_FAULT
 inline constexpr uint32_t kDiskFull = 112;    // ERROR_DISK_FULL
 #else
+inline constexpr size_t kDotEntries = 0;
 inline constexpr uint32_t kAccessDenied = 13;  // EACCES
 inline constexpr uint32_t kReadFault = 5;      // EIO
 inline constexpr uint32_t kDiskFull = 28;      // ENOSPC
@@ -43,28 +39,58 @@ class FaultInjector : public platform::FaultHooks {
 
   // Runs action just before the n-th opening of path for reading (counted from 1), then lets
   // the opening go ahead. HashFile opens a file twice: for its size, then to read it.
-  void BeforeOpening(const std::string& path, int n, std::function<void()> action);
+  void BeforeOpening(const std::string& path, int n, std::function<void()> action) {
+    Change(path, [&](Rules& r) { r.beforeOpening[n] = std::move(action); });
+  }
   // Runs action just before path is created for writing, then lets the creation go ahead.
-  void BeforeCreating(const std::string& path, std::function<void()> action);
+  void BeforeCreating(const std::string& path, std::function<void()> action) {
+    Change(path, [&](Rules& r) { r.beforeCreating = std::move(action); });
+  }
   // Runs action just before the search of folder starts, then lets it go ahead.
-  void BeforeListing(const std::string& folder, std::function<void()> action);
+  void BeforeListing(const std::string& folder, std::function<void()> action) {
+    Change(folder, [&](Rules& r) { r.beforeListing = std::move(action); });
+  }
   // The listing of folder breaks off with the error after its first `entries` entries.
-  void BreakListing(const std::string& folder, size_t entries, uint32_t error);
+  void BreakListing(const std::string& folder, size_t entries, uint32_t error) {
+    Change(folder, [&](Rules& r) {
+      r.listedEntries = entries;
+      r.listingError = error;
+    });
+  }
   // Opening path for reading, or creating it, fails with the error and touches nothing.
-  void FailOpening(const std::string& path, uint32_t error);
-  void FailCreating(const std::string& path, uint32_t error);
+  void FailOpening(const std::string& path, uint32_t error) {
+    Change(path, [&](Rules& r) { r.openError = error; });
+  }
+  void FailCreating(const std::string& path, uint32_t error) {
+    Change(path, [&](Rules& r) { r.createError = error; });
+  }
   // Reads of path deliver its first `bytes` bytes, then fail with the error.
-  void FailReadingAfter(const std::string& path, uint64_t bytes, uint32_t error);
+  void FailReadingAfter(const std::string& path, uint64_t bytes, uint32_t error) {
+    Change(path, [&](Rules& r) {
+      r.readableBytes = bytes;
+      r.readError = error;
+    });
+  }
   // Every read of path delivers at most `chunk` bytes.
-  void ShortReads(const std::string& path, uint32_t chunk);
+  void ShortReads(const std::string& path, uint32_t chunk) {
+    Change(path, [&](Rules& r) { r.readChunk = chunk; });
+  }
   // Writes to path store `bytes` bytes in all; the rest is left unwritten, as on a full disc.
-  void LimitWriting(const std::string& path, uint64_t bytes);
+  void LimitWriting(const std::string& path, uint64_t bytes) {
+    Change(path, [&](Rules& r) { r.writableBytes = bytes; });
+  }
   // Writes to path fail with the error.
-  void FailWriting(const std::string& path, uint32_t error);
+  void FailWriting(const std::string& path, uint32_t error) {
+    Change(path, [&](Rules& r) { r.writeError = error; });
+  }
   // Flushing path to the medium fails with the error.
-  void FailFlushing(const std::string& path, uint32_t error);
+  void FailFlushing(const std::string& path, uint32_t error) {
+    Change(path, [&](Rules& r) { r.flushError = error; });
+  }
   // Moving a temporary over path fails with the error.
-  void FailReplacing(const std::string& path, uint32_t error);
+  void FailReplacing(const std::string& path, uint32_t error) {
+    Change(path, [&](Rules& r) { r.replaceError = error; });
+  }
 
   // How often path has been opened for reading so far.
   int Openings(const std::string& path) const;
@@ -109,6 +135,10 @@ class FaultInjector : public platform::FaultHooks {
   };
 
   Rules* RulesFor(const std::string& path);
+  void Change(const std::string& path, const std::function<void(Rules&)>& change) {
+    const std::lock_guard lock(mutex_);
+    change(rules_[path]);
+  }
 
   mutable std::mutex mutex_;  // guards the rules and the open files
   std::map<std::string, Rules> rules_;

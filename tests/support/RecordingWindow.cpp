@@ -1,6 +1,7 @@
 #include "tests/support/RecordingWindow.h"
 
 #include <algorithm>
+#include <map>
 
 #include "checkfile/Tasks.h"
 
@@ -9,41 +10,8 @@ namespace testing_support {
 using checkfile::TaskState;
 
 const char* StateName(TaskState state) {
-  switch (state) {
-    case TaskState::Idle:
-      return "idle";
-    case TaskState::Generating:
-      return "generating";
-    case TaskState::Verifying:
-      return "verifying";
-  }
-  return "?";
-}
-
-RecordingWindow::RecordingWindow() = default;
-
-void RecordingWindow::Record(Op op, std::string text) {
-  calls_.push_back({op, std::move(text)});
-}
-
-void RecordingWindow::AppendLog(const std::string& line) {
-  Record(Op::AppendLog, line);
-  log.push_back(line);
-}
-
-void RecordingWindow::ClearLog() {
-  Record(Op::ClearLog);
-  log.clear();
-}
-
-void RecordingWindow::SetStatus(const std::string& text) {
-  Record(Op::SetStatus, text);
-  status = text;
-}
-
-std::string RecordingWindow::StatusBanner() {
-  Record(Op::StatusBanner);
-  return banner;
+  static const char* const kNames[] = {"idle", "generating", "verifying"};  // in TaskState's order
+  return kNames[static_cast<int>(state)];
 }
 
 void RecordingWindow::ProcessPendingEvents() {
@@ -52,52 +20,9 @@ void RecordingWindow::ProcessPendingEvents() {
   if (onEvents) onEvents();
 }
 
-void RecordingWindow::ShowMessageBox(const std::string& text) {
-  Record(Op::ShowMessageBox, text);
-}
-
-void RecordingWindow::ShowErrorBox(const std::string& message) {
-  Record(Op::ShowErrorBox, message);
-}
-
-void RecordingWindow::ShowStatusNow() {
-  Record(Op::ShowStatusNow);
-}
-
 void RecordingWindow::EnterState(TaskState next) {
   Record(Op::EnterState, StateName(next));
   state = next;
-}
-
-bool RecordingWindow::IsAbortRequested() {
-  Record(Op::IsAbortRequested);
-  return abortRequested;
-}
-
-void RecordingWindow::SetAbortRequested(bool requested) {
-  Record(Op::SetAbortRequested, requested ? "on" : "off");
-  abortRequested = requested;
-}
-
-std::string RecordingWindow::GetSelectedFolder() {
-  Record(Op::GetSelectedFolder);
-  return selectedFolder;
-}
-
-void RecordingWindow::SetSelectedFolder(const std::string& folder) {
-  Record(Op::SetSelectedFolder, folder);
-  selectedFolder = folder;
-}
-
-std::string RecordingWindow::VersionText() {
-  Record(Op::VersionText);
-  return version;
-}
-
-bool RecordingWindow::RunOpenDialog(const std::string& initialFolder, std::string& fileName) {
-  Record(Op::RunOpenDialog, initialFolder);
-  if (dialogConfirms) fileName = dialogFileName;
-  return dialogConfirms;
 }
 
 size_t RecordingWindow::Count(Op op) const {
@@ -106,48 +31,23 @@ size_t RecordingWindow::Count(Op op) const {
 }
 
 std::vector<std::string> RecordingWindow::Trace() const {
+  // Each call's line: its text, then its argument (none for the calls that take none); the
+  // queries have none.
+  static const std::map<Op, const char*> kLines = {{Op::AppendLog, "log: "},
+                                                   {Op::ClearLog, "clear log"},
+                                                   {Op::SetStatus, "status: "},
+                                                   {Op::ProcessPendingEvents, "events"},
+                                                   {Op::ShowMessageBox, "box: "},
+                                                   {Op::ShowErrorBox, "error box: "},
+                                                   {Op::ShowStatusNow, "status shown"},
+                                                   {Op::EnterState, "state: "},
+                                                   {Op::SetAbortRequested, "abort flag "},
+                                                   {Op::SetSelectedFolder, "selected folder: "},
+                                                   {Op::RunOpenDialog, "open dialog in: "}};
   std::vector<std::string> lines;
   for (const Call& call : calls_) {
-    switch (call.op) {
-      case Op::AppendLog:
-        lines.push_back("log: " + call.text);
-        break;
-      case Op::ClearLog:
-        lines.push_back("clear log");
-        break;
-      case Op::SetStatus:
-        lines.push_back("status: " + call.text);
-        break;
-      case Op::ProcessPendingEvents:
-        lines.push_back("events");
-        break;
-      case Op::ShowMessageBox:
-        lines.push_back("box: " + call.text);
-        break;
-      case Op::ShowErrorBox:
-        lines.push_back("error box: " + call.text);
-        break;
-      case Op::ShowStatusNow:
-        lines.push_back("status shown");
-        break;
-      case Op::EnterState:
-        lines.push_back("state: " + call.text);
-        break;
-      case Op::SetAbortRequested:
-        lines.push_back("abort flag " + call.text);
-        break;
-      case Op::SetSelectedFolder:
-        lines.push_back("selected folder: " + call.text);
-        break;
-      case Op::RunOpenDialog:
-        lines.push_back("open dialog in: " + call.text);
-        break;
-      case Op::StatusBanner:
-      case Op::IsAbortRequested:
-      case Op::GetSelectedFolder:
-      case Op::VersionText:
-        break;
-    }
+    if (const auto found = kLines.find(call.op); found != kLines.end())
+      lines.push_back(found->second + call.text);
   }
   return lines;
 }

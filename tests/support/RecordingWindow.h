@@ -36,26 +36,43 @@ class RecordingWindow : public checkfile::TaskWindow {
     std::string text;  // the argument as the trace shows it
   };
 
-  RecordingWindow();
-
-  void AppendLog(const std::string& line) override;
-  void ClearLog() override;
-  void SetStatus(const std::string& text) override;
-  std::string StatusBanner() override;
+  void AppendLog(const std::string& line) override {
+    Record(Op::AppendLog, line);
+    log.push_back(line);
+  }
+  void ClearLog() override {
+    Record(Op::ClearLog);
+    log.clear();
+  }
+  void SetStatus(const std::string& text) override {
+    Record(Op::SetStatus, text);
+    status = text;
+  }
+  std::string StatusBanner() override { return Recorded(Op::StatusBanner, banner); }
   void ProcessPendingEvents() override;
-  void ShowMessageBox(const std::string& text) override;
-  void ShowErrorBox(const std::string& message) override;
-  void ShowStatusNow() override;
-  void EnterState(checkfile::TaskState state) override;
-  bool IsAbortRequested() override;
-  void SetAbortRequested(bool requested) override;
-  std::string GetSelectedFolder() override;
-  void SetSelectedFolder(const std::string& folder) override;
-  std::string VersionText() override;
-  bool RunOpenDialog(const std::string& initialFolder, std::string& fileName) override;
+  void ShowMessageBox(const std::string& text) override { Record(Op::ShowMessageBox, text); }
+  void ShowErrorBox(const std::string& message) override { Record(Op::ShowErrorBox, message); }
+  void ShowStatusNow() override { Record(Op::ShowStatusNow); }
+  void EnterState(checkfile::TaskState next) override;
+  bool IsAbortRequested() override { return Recorded(Op::IsAbortRequested, abortRequested); }
+  void SetAbortRequested(bool requested) override {
+    Record(Op::SetAbortRequested, requested ? "on" : "off");
+    abortRequested = requested;
+  }
+  std::string GetSelectedFolder() override {
+    return Recorded(Op::GetSelectedFolder, selectedFolder);
+  }
+  void SetSelectedFolder(const std::string& folder) override {
+    Record(Op::SetSelectedFolder, folder);
+    selectedFolder = folder;
+  }
+  std::string VersionText() override { return Recorded(Op::VersionText, version); }
+  bool RunOpenDialog(const std::string& initialFolder, std::string& fileName) override {
+    Record(Op::RunOpenDialog, initialFolder);
+    if (dialogConfirms) fileName = dialogFileName;
+    return dialogConfirms;
+  }
 
-  // Every call so far, queries included.
-  const std::vector<Call>& Calls() const { return calls_; }
   size_t Count(Op op) const;
   // The calls that change something or show something, as lines such as "log: File: a.txt",
   // "status: ...", "events", "state: generating", "box: ...", "error box: ...". The queries
@@ -84,7 +101,13 @@ class RecordingWindow : public checkfile::TaskWindow {
   std::function<void()> onEvents;
 
  private:
-  void Record(Op op, std::string text = std::string());
+  void Record(Op op, std::string text = std::string()) { calls_.push_back({op, std::move(text)}); }
+  // A query: recorded, then answered with the value.
+  template <typename T>
+  const T& Recorded(Op op, const T& value) {
+    Record(op);
+    return value;
+  }
 
   std::vector<Call> calls_;
   size_t events_ = 0;
