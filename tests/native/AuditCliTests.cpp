@@ -27,21 +27,16 @@ using platform::JoinPath;
 
 constexpr char kCannotOpen[] = "Could not open file";
 
-// a.txt and sub/abc.txt, and their checkfile as vrtly make writes it.
-struct AuditTree : CheckfileTimes {
-  AuditTree() {
-    WriteFile(a, "a");
-    WriteFile(abc, "abc");
-    EXPECT_EQ(Vrtly({"make", folder}).exitCode, kSuccess);
-  }
+// VrtlyTree with its checkfile as vrtly make writes it.
+struct AuditTree : VrtlyTree, CheckfileTimes {
+  AuditTree() { EXPECT_EQ(Vrtly({"make", folder}).exitCode, kSuccess); }
   void TrustCheckfile() { Trust(dir.path(), checkfile); }
-
-  TempDir dir;
-  const std::string folder = dir.path().string();
-  const std::string sub = JoinPath(folder, "sub");
-  const std::string a = JoinPath(folder, "a.txt");
-  const std::string abc = JoinPath(sub, "abc.txt");
-  const std::string checkfile = JoinPath(folder, checkfile::kCheckfileName);
+  // Held open for writing: neither backend lets another process open it for reading.
+  void Hold(const std::string& name) {
+    held = platform::File::CreateForWrite(dir / name);
+    EXPECT_TRUE(held.IsOpen()) << name;
+  }
+  platform::File held;
 };
 
 TEST(VrtlyAudit, UpdateReadsOnlyWhatChangedAndACheckThenFindsEveryFileOk) {
@@ -65,144 +60,111 @@ TEST(VrtlyAudit, UpdateReadsOnlyWhatChangedAndACheckThenFindsEveryFileOk) {
   EXPECT_EQ(check.out.back(), "EVERY FILE APPEARS OK!");
 }
 
+// One run of vrtly on a fresh tree; in the arguments and the lines, paths in braces lie in the
+// tree.
 struct RunCase {
   const char* name;
-  std::function<Lines(AuditTree&)> arrange;  // changes the tree, gives vrtly's arguments
-  std::function<ProgramRun(const AuditTree&)> expected;
+  std::function<void(AuditTree&)> arrange;
+  Lines args;
+  int exitCode;
+  Lines out;
+  Lines err = {};
 };
 
-// Each row: one run of vrtly on a fresh tree, its outputs and exit code.
+Lines Joined(std::initializer_list<Lines> parts) {
+  Lines joined;
+  for (const Lines& part : parts)
+    Append(joined, part);
+  return joined;
+}
+
 TEST(VrtlyAudit, EachRunGivesItsLinesAndTheCodeOfWhatHappened) {
-  // Held open for writing: neither backend lets another process open it for reading.
-  platform::File holder;
-  auto hold = [&holder](const std::string& path) {
-    holder = platform::File::CreateForWrite(path);
-    EXPECT_TRUE(holder.IsOpen()) << path;
-  };
-  auto checked = [](const AuditTree& tree, const Lines& more) {
-    Lines out = {"Testing MD5 sums in " + tree.checkfile};
-    Append(out, Summary(2, 0, 0));
-    Append(out, more);
-    return out;
-  };
+  const std::string saved = "Operation complete.  Check file saved to {VRTLY-sums.MD5}";
+  const Lines checkedQuietly = Joined({{"Testing MD5 sums in {VRTLY-sums.MD5}"}, Summary(2, 0, 0)});
   const std::vector<RunCase> cases = {
       {"update without a checkfile: trouble, nothing written",
-       [](AuditTree& tree) {
-         fs::remove(tree.checkfile);
-         return Lines{"update", tree.folder};
-       },
-       [](const AuditTree& tree) {
-         EXPECT_FALSE(platform::File::OpenForRead(tree.checkfile).IsOpen());
-         const std::string reason = platform::SystemErrorText(platform::LastError());
-         return ProgramRun{
-             kTrouble, {}, {"Cannot open file \"" + tree.checkfile + "\". " + reason + "."}};
-       }},
+       [](AuditTree& tree) { fs::remove(tree.checkfile); },
+       {"update", "{}"},
+       kTrouble,
+       {},
+       {"Cannot open file \"{VRTLY-sums.MD5}\". " + platform::SystemErrorText(kFileNotFound) +
+        "."}},
       {"update with a new file it cannot read: left out, the rest written",
-       [&hold](AuditTree& tree) {
-         hold(tree.dir / "held.txt");
-         return Lines{"update", tree.folder};
-       },
-       [](const AuditTree& tree) {
-         return ProgramRun{
-             kFilesFailed,
-             {"File: a.txt", "File: held.txt", kCannotOpen, "Folder: " + tree.sub, "File: abc.txt",
-              SavedTo(tree.folder), "0 added, 0 changed, 0 removed, 2 unchanged."},
-             {}};
-       }},
+       [](AuditTree& tree) { tree.Hold("held.txt"); },
+       {"update", "{}"},
+       kFilesFailed,
+       {"File: a.txt", "File: held.txt", kCannotOpen, "Folder: {sub}", "File: abc.txt", saved,
+        "0 added, 0 changed, 0 removed, 2 unchanged."}},
       {"update with every file gone: nothing to work with, nothing written",
        [](AuditTree& tree) {
          fs::remove(tree.a);
          fs::remove_all(tree.sub);
-         return Lines{"update", tree.folder};
        },
-       [](const AuditTree&) {
-         return ProgramRun{kTrouble, {}, {"No files to work with!"}};
-       }},
+       {"update", "{}"},
+       kTrouble,
+       {},
+       {"No files to work with!"}},
       {"check --unlisted, every file listed",
-       [](AuditTree& tree) {
-         return Lines{"check", "--unlisted", "-q", tree.checkfile};
-       },
-       [&checked](const AuditTree& tree) {
-         return ProgramRun{kSuccess, checked(tree, {"Every file in the folder is listed."}), {}};
-       }},
+       nullptr,
+       {"check", "--unlisted", "-q", "{VRTLY-sums.MD5}"},
+       kSuccess,
+       Joined({checkedQuietly, {"Every file in the folder is listed."}})},
       {"check --unlisted, a file added since (a hidden one is never reported)",
        [](AuditTree& tree) {
          WriteFile(tree.dir / "sub/added.txt", "new");
          WriteFile(tree.dir / "sub/.hidden", "h");
-         return Lines{"check", "-q", "--unlisted", tree.checkfile};
        },
-       [&checked](const AuditTree& tree) {
-         return ProgramRun{kFilesFailed,
-                           checked(tree, {"NOT LISTED: " + (tree.dir / "sub/added.txt"),
-                                          "1 files are not listed in the checkfile."}),
-                           {}};
-       }},
+       {"check", "-q", "--unlisted", "{VRTLY-sums.MD5}"},
+       kFilesFailed,
+       Joined({checkedQuietly,
+               {"NOT LISTED: {sub/added.txt}", "1 files are not listed in the checkfile."}})},
       {"check without --unlisted and a file added: the check as ever",
-       [](AuditTree& tree) {
-         WriteFile(tree.dir / "sub/added.txt", "new");
-         return Lines{"check", tree.checkfile};
-       },
-       [](const AuditTree& tree) {
-         Lines out = {"Testing MD5 sums in " + tree.checkfile, "OK: " + tree.a, "OK: " + tree.abc};
-         Append(out, Summary(2, 0, 0));
-         return ProgramRun{kSuccess, out, {}};
-       }},
-      {"make -q, every file read",
-       [](AuditTree& tree) {
-         return Lines{"make", "-q", tree.folder};
-       },
-       [](const AuditTree& tree) {
-         return ProgramRun{kSuccess, {SavedTo(tree.folder)}, {}};
-       }},
+       [](AuditTree& tree) { WriteFile(tree.dir / "sub/added.txt", "new"); },
+       {"check", "{VRTLY-sums.MD5}"},
+       kSuccess,
+       Joined({{"Testing MD5 sums in {VRTLY-sums.MD5}", "OK: {a.txt}", "OK: {sub/abc.txt}"},
+               Summary(2, 0, 0)})},
+      {"make -q, every file read", nullptr, {"make", "-q", "{}"}, kSuccess, {saved}},
       {"make --quiet, a file in a subfolder that cannot be read",
-       [&hold](AuditTree& tree) {
-         hold(tree.dir / "sub/held.txt");
-         return Lines{"make", "--quiet", tree.folder};
-       },
-       [](const AuditTree& tree) {
-         return ProgramRun{
-             kFilesFailed,
-             {"Folder: " + tree.sub, "File: held.txt", kCannotOpen, SavedTo(tree.folder)},
-             {}};
-       }},
+       [](AuditTree& tree) { tree.Hold("sub/held.txt"); },
+       {"make", "--quiet", "{}"},
+       kFilesFailed,
+       {"Folder: {sub}", "File: held.txt", kCannotOpen, saved}},
       {"check -q, a file changed and one missing",
        [](AuditTree& tree) {
          WriteFile(tree.a, "b");
          fs::remove(tree.abc);
-         return Lines{"check", "-q", tree.checkfile};
        },
-       [](const AuditTree& tree) {
-         Lines out = {"Testing MD5 sums in " + tree.checkfile,
-                      "ERROR: MD5 sum does not match for " + tree.a + ". Expected: " + kDigestA +
-                          " Calculated: " + kDigestB,
-                      "ERROR: Could not open file (" + tree.abc + ")"};
-         Append(out, Summary(1, 1, 1));
-         return ProgramRun{kFilesFailed, out, {}};
-       }},
+       {"check", "-q", "{VRTLY-sums.MD5}"},
+       kFilesFailed,
+       Joined({{"Testing MD5 sums in {VRTLY-sums.MD5}",
+                "ERROR: MD5 sum does not match for {a.txt}. Expected: " + std::string(kDigestA) +
+                    " Calculated: " + kDigestB,
+                "ERROR: Could not open file ({sub/abc.txt})"},
+               Summary(1, 1, 1)})},
       {"update -q, a file added and one that cannot be read",
-       [&hold](AuditTree& tree) {
+       [](AuditTree& tree) {
          WriteFile(tree.dir / "sub/b.txt", "b");
-         hold(tree.dir / "sub/held.txt");
-         return Lines{"update", "-q", tree.folder};
+         tree.Hold("sub/held.txt");
        },
-       [](const AuditTree& tree) {
-         return ProgramRun{
-             kFilesFailed,
-             {"ADDED: " + (tree.dir / "sub/b.txt"), "Folder: " + tree.sub, "File: held.txt",
-              kCannotOpen, SavedTo(tree.folder), "1 added, 0 changed, 0 removed, 2 unchanged."},
-             {}};
-       }},
+       {"update", "-q", "{}"},
+       kFilesFailed,
+       {"ADDED: {sub/b.txt}", "Folder: {sub}", "File: held.txt", kCannotOpen, saved,
+        "1 added, 0 changed, 0 removed, 2 unchanged."}},
   };
   for (const RunCase& row : cases) {
     SCOPED_TRACE(row.name);
     AuditTree tree;
+    if (row.arrange) row.arrange(tree);
+    const bool hadCheckfile = fs::exists(tree.checkfile);
     const std::string before = ReadFile(tree.checkfile);
-    const ProgramRun run = Vrtly(row.arrange(tree));
-    holder.Close();
-    const ProgramRun expected = row.expected(tree);
-    ExpectRun(run, expected.exitCode, expected.out, expected.err);
-    // A run that ends in trouble leaves the checkfile as it was.
-    if (run.exitCode == kTrouble && fs::exists(tree.checkfile)) {
+    const ProgramRun run = Vrtly(InDir(tree.dir, row.args));
+    tree.held.Close();
+    ExpectRun(run, row.exitCode, InDir(tree.dir, row.out), InDir(tree.dir, row.err));
+    // A run that ends in trouble leaves the checkfile as it was, or leaves none where there was
+    // none.
+    if (row.exitCode == kTrouble) {
+      EXPECT_EQ(fs::exists(tree.checkfile), hadCheckfile);
       EXPECT_EQ(ReadFile(tree.checkfile), before);
     }
   }

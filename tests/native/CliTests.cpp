@@ -31,24 +31,8 @@ std::string LastErrorText() {
   return platform::SystemErrorText(platform::LastError());
 }
 
-// a.txt and sub/abc.txt.
-struct SmallTree {
-  SmallTree() {
-    WriteFile(dir / "a.txt", "a");
-    WriteFile(dir / "sub/abc.txt", "abc");
-  }
-  TempDir dir;
-  const std::string folder = dir.path().string();
-  const std::string sub = JoinPath(folder, "sub");
-  const std::string a = JoinPath(folder, "a.txt");
-  const std::string abc = JoinPath(sub, "abc.txt");
-  const std::string checkfile = JoinPath(folder, checkfile::kCheckfileName);
-  // What make prints for it.
-  Lines Made() const { return {"File: a.txt", "Folder: " + sub, "File: abc.txt", SavedTo(folder)}; }
-};
-
 TEST(Vrtly, MakeThenCheckGiveTheTasksLinesAndSucceed) {
-  SmallTree tree;
+  VrtlyTree tree;
   ExpectRun(Vrtly({"make", tree.folder}), kSuccess, tree.Made());
   const Lines written = checkfile::SplitLines(ReadFile(tree.checkfile));
   ASSERT_EQ(written.size(), 4u);
@@ -56,13 +40,12 @@ TEST(Vrtly, MakeThenCheckGiveTheTasksLinesAndSucceed) {
   EXPECT_EQ(written[2], std::string(kDigestA) + "|a.txt");
   EXPECT_EQ(written[3], std::string(kDigestAbc) + "|sub\\abc.txt");
 
-  Lines checked = {"Testing MD5 sums in " + tree.checkfile, "OK: " + tree.a, "OK: " + tree.abc};
-  Append(checked, Summary(2, 0, 0));
-  ExpectRun(Vrtly({"check", tree.checkfile}), kSuccess, checked);
+  ExpectRun(Vrtly({"check", tree.checkfile}), kSuccess,
+            tree.Checked({"OK: " + tree.a, "OK: " + tree.abc}, 2, 0, 0));
 }
 
 TEST(Vrtly, RelativeNamesAreLoggedAsFullNames) {
-  SmallTree tree;
+  VrtlyTree tree;
   const ProgramRun make = Vrtly({"make", "."}, tree.folder);
   EXPECT_EQ(make.exitCode, kSuccess);
   EXPECT_EQ(make.out, tree.Made());
@@ -79,20 +62,19 @@ TEST(Vrtly, RelativeNamesAreLoggedAsFullNames) {
 }
 
 TEST(Vrtly, AChangedAndAMissingFileGiveTheirLinesAndTheFailureCode) {
-  SmallTree tree;
+  VrtlyTree tree;
   ASSERT_EQ(Vrtly({"make", tree.folder}).exitCode, kSuccess);
   WriteFile(tree.a, "b");
   fs::remove(tree.abc);
-  Lines checked = {"Testing MD5 sums in " + tree.checkfile,
-                   "ERROR: MD5 sum does not match for " + tree.a + ". Expected: " + kDigestA +
-                       " Calculated: " + kDigestB,
-                   "ERROR: Could not open file (" + tree.abc + ")"};
-  Append(checked, Summary(1, 1, 1));
-  ExpectRun(Vrtly({"check", tree.checkfile}), kFilesFailed, checked);
+  ExpectRun(Vrtly({"check", tree.checkfile}), kFilesFailed,
+            tree.Checked({"ERROR: MD5 sum does not match for " + tree.a +
+                              ". Expected: " + kDigestA + " Calculated: " + kDigestB,
+                          "ERROR: Could not open file (" + tree.abc + ")"},
+                         1, 1, 1));
 }
 
 TEST(Vrtly, MakeLeavingOutAFileItCannotDigestWritesTheRestAndFails) {
-  SmallTree tree;
+  VrtlyTree tree;
   // Held open for writing: neither backend lets another process open it for reading.
   const std::string held = tree.dir / "held.txt";
   platform::File holder = platform::File::CreateForWrite(held);
@@ -105,7 +87,7 @@ TEST(Vrtly, MakeLeavingOutAFileItCannotDigestWritesTheRestAndFails) {
 }
 
 TEST(Vrtly, TroubleGivesItsTextOnStandardErrorAndTheTroubleCode) {
-  SmallTree tree;
+  VrtlyTree tree;
   const std::string missing = tree.dir / "missing.MD5";
   ASSERT_FALSE(platform::File::OpenForRead(missing).IsOpen());
   const std::string cannotOpen = LastErrorText();
@@ -232,7 +214,7 @@ TEST(Vrtly, ALogThatCannotBeWrittenIsTrouble) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SmallTree tree;
+    VrtlyTree tree;
     const TempDir scratch;
     const ProgramRun make = testing_support::RunProgram(
         "/bin/sh", {"-c", c.script, VRTLY_CLI_PATH, tree.folder, scratch / "closed"});

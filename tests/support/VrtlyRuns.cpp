@@ -1,5 +1,6 @@
 #include "tests/support/VrtlyRuns.h"
 
+#include "platform/Path.h"
 #include "tests/support/CheckfileSamples.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,27 @@ void MakeSlowTree(const TempDir& dir, int largeFiles) {
     WriteFile(large, "");
     fs::resize_file(large, kSlowTreeLargeSize);
   }
+}
+
+VrtlyTree::VrtlyTree()
+    : sub(platform::JoinPath(folder, "sub")),
+      a(platform::JoinPath(folder, "a.txt")),
+      abc(platform::JoinPath(sub, "abc.txt")),
+      checkfile(platform::JoinPath(folder, checkfile::kCheckfileName)) {
+  WriteFile(a, "a");
+  WriteFile(abc, "abc");
+}
+
+Lines VrtlyTree::Made() const {
+  return {"File: a.txt", "Folder: " + sub, "File: abc.txt", SavedTo(folder)};
+}
+
+Lines VrtlyTree::Checked(const Lines& results, size_t tested, size_t notTested,
+                         size_t mismatched) const {
+  Lines out = {"Testing MD5 sums in " + checkfile};
+  Append(out, results);
+  Append(out, Summary(tested, notTested, mismatched));
+  return out;
 }
 
 void ExpectRun(const ProgramRun& run, int exitCode, const std::vector<std::string>& out,

@@ -29,6 +29,19 @@ void MakeSlowTree(const TempDir& dir, int largeFiles = kSlowTreeLargeFiles);
 // The names in the slow tree: the stem and the number in four digits.
 std::string Numbered(const char* stem, int n);
 
+// a.txt and sub/abc.txt, and what vrtly prints for them.
+struct VrtlyTree {
+  VrtlyTree();
+  TempDir dir;
+  const std::string folder = dir.path().string();
+  const std::string sub, a, abc, checkfile;  // full names
+  // What make prints for it.
+  std::vector<std::string> Made() const;
+  // What check prints: its first line, the result lines, then the summary of the counts.
+  std::vector<std::string> Checked(const std::vector<std::string>& results, size_t tested,
+                                   size_t notTested, size_t mismatched) const;
+};
+
 // vrtly's exit codes.
 inline constexpr int kSuccess = 0;
 inline constexpr int kFilesFailed = 1;
