@@ -19,9 +19,11 @@ std::vector<std::string> SplitOutputLines(const std::string& text) {
 }
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& workingFolder) {
+                      const std::string& workingFolder,
+                      const std::function<void(ChildProcess&)>& whileRunning) {
   ChildProcess child(program, args, workingFolder);
   EXPECT_TRUE(child.Started()) << program;
+  if (whileRunning) whileRunning(child);
   ProgramRun run;
   run.exitCode = child.Wait();
   run.out = SplitOutputLines(child.Out());

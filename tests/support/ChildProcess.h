@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,8 +53,10 @@ struct ProgramRun {
   std::vector<std::string> err;  // the lines of standard error
 };
 
-// Runs the program to its end (within a generous time; then it is killed and the test fails).
+// Runs the program to its end (within a generous time; then it is killed and the test fails);
+// whileRunning, when given, acts on the child once it has started.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& workingFolder = std::string());
+                      const std::string& workingFolder = std::string(),
+                      const std::function<void(ChildProcess&)>& whileRunning = nullptr);
 
 }  // namespace testing_support

@@ -27,15 +27,10 @@ ProgramRun Vrtly(const std::vector<std::string>& args, const std::string& workin
 }
 
 ProgramRun VrtlyInterrupted(const std::vector<std::string>& args) {
-  ChildProcess child(VRTLY_CLI_PATH, args);
-  EXPECT_TRUE(child.Started());
-  ProgramRun run;
-  EXPECT_TRUE(child.WaitForOutput(1, std::chrono::seconds(120))) << "no output before the end";
-  EXPECT_TRUE(child.Interrupt());
-  run.exitCode = child.Wait();
-  run.out = SplitOutputLines(child.Out());
-  run.err = SplitOutputLines(child.Err());
-  return run;
+  return RunProgram(VRTLY_CLI_PATH, args, std::string(), [](ChildProcess& child) {
+    EXPECT_TRUE(child.WaitForOutput(1, std::chrono::seconds(120))) << "no output before the end";
+    EXPECT_TRUE(child.Interrupt());
+  });
 }
 
 std::string Numbered(const char* stem, int n) {
