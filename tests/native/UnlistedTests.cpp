@@ -20,13 +20,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace testing_support;  // the test support: files, samples, windows, faults
 using platform::JoinPath;
-using testing_support::ErrorOf;
-using testing_support::FaultInjector;
-using testing_support::RecordingWindow;
-using testing_support::TempDir;
-using testing_support::WriteFile;
-using Lines = std::vector<std::string>;
 
 #ifdef _WIN32
 constexpr bool kLetterCaseCounts = false;
@@ -58,9 +53,9 @@ struct AuditTree {
 
   // Writes the checkfile with one entry line for each relative path (the digest plays no part).
   void List(const Lines& relativePaths) const {
-    std::string text = std::string(testing_support::kVersionHeaderLine) + "; 1/2/2026\r\n";
+    std::string text = std::string(kVersionHeaderLine) + "; 1/2/2026\r\n";
     for (const std::string& relative : relativePaths)
-      text += std::string(testing_support::kDigestA) + "|" + relative + "\r\n";
+      text += std::string(kDigestA) + "|" + relative + "\r\n";
     WriteFile(checkfile, text);
   }
 
@@ -142,7 +137,7 @@ TEST(Unlisted, FollowsTheLogSoFarAndShowsProgressAfterEveryEntry) {
   EXPECT_EQ(window.Count(RecordingWindow::Op::ClearLog), 0u);
   // The entries of the walk: 4 files, 2 folders, 2 checkfiles (skipped, but entries all the
   // same), and on Windows "." and ".." in each of the 3 folders.
-  const size_t entries = 8 + 3 * testing_support::kDotEntries;
+  const size_t entries = 8 + 3 * kDotEntries;
   EXPECT_EQ(window.Count(RecordingWindow::Op::ProcessPendingEvents), entries);
   EXPECT_NE(std::find(trace.begin(), trace.end(),
                       "status: 1 files not listed.\nWorking in " + JoinPath(tree.top, "sub")),
@@ -169,8 +164,7 @@ TEST(Unlisted, AFolderThatCannotBeSearchedIsReportedAndNeverPassesForListed) {
        }},
       {"a listing that breaks off after the first entry",
        [](FaultInjector& injector, const AuditTree& tree) {
-         injector.BreakListing(tree.dir / "tree/sub", testing_support::kDotEntries + 1,
-                               testing_support::kReadFault);
+         injector.BreakListing(tree.dir / "tree/sub", kDotEntries + 1, kReadFault);
        },
        [](const AuditTree& tree) {
          return Lines{checkfile::kListingBrokeText + (tree.dir / "tree/sub")};
@@ -192,7 +186,7 @@ TEST(Unlisted, AFolderThatCannotBeSearchedIsReportedAndNeverPassesForListed) {
 TEST(Unlisted, ACtrlCDuringTheWalkEndsItWithOneLineAndNoClosingLine) {
   // After the first entry: in the top folder; after the 4th file or folder (d.bin): two
   // folders down.
-  for (const size_t event : {size_t{1}, size_t{4} + 3 * testing_support::kDotEntries}) {
+  for (const size_t event : {size_t{1}, size_t{4} + 3 * kDotEntries}) {
     SCOPED_TRACE(event);
     AuditTree tree;
     tree.List({});
