@@ -133,10 +133,7 @@ TEST(Vrtly, UsageErrorsShowTheUsageAndTheTroubleCode) {
                            {"make", "a", "-q"},
                            {"update", "--", "a", "b"}};
   for (const Lines& args : misuses) {
-    std::string shown;
-    for (const std::string& arg : args)
-      shown += arg + " ";
-    SCOPED_TRACE(shown);
+    SCOPED_TRACE(testing::PrintToString(args));
     const ProgramRun run = Vrtly(args);
     EXPECT_EQ(run.exitCode, kTrouble);
     EXPECT_EQ(run.out, Lines{});

@@ -51,10 +51,7 @@ TEST(ConsoleTool, ReadsOptionsInAnyOrderBeforeTheOperand) {
       {Lines{"check", "-"}, CommandKind::Check, "-", 0, false, false, false},
   };
   for (const ParseCase& row : cases) {
-    std::string shown;
-    for (const std::string& arg : row.args)
-      shown += arg + " ";
-    SCOPED_TRACE(shown);
+    SCOPED_TRACE(testing::PrintToString(row.args));
     const cli::Command command = cli::ParseCommandLine(row.args);
     EXPECT_EQ(command.Problem, "");
     EXPECT_EQ(command.Kind, row.kind);

@@ -94,30 +94,27 @@ TEST(Verification, LogsOneResultPerEntryLineAndTheSummaryOfTheCounts) {
 }
 
 TEST(Verification, SummarisesEveryCombinationOfTheThreeCounters) {
-  for (size_t ok = 0; ok <= 1; ++ok) {
-    for (size_t missing = 0; missing <= 1; ++missing) {
-      for (size_t changed = 0; changed <= 1; ++changed) {
-        CheckCase c = {
-            "", {{"a.txt", "a"}, {"c.MD5", "; header\r\n"}}, {}, {ok + changed, missing, changed}};
-        if (ok > 0) {
-          c.files[1].second += Entry(kDigestA, "a.txt");
-          c.results.push_back("OK: {a.txt}");
-        }
-        if (missing > 0) {
-          c.files[1].second += Entry(kDigestA, "gone.txt");
-          c.results.push_back("ERROR: Could not open file ({gone.txt})");
-        }
-        if (changed > 0) {
-          c.files[1].second += Entry(kDigestAbc, "a.txt");
-          c.results.push_back("ERROR: MD5 sum does not match for {a.txt}. Expected: " +
-                              std::string(kDigestAbc) + " Calculated: " + kDigestA);
-        }
-        const std::string what = std::to_string(ok) + " ok, " + std::to_string(missing) +
-                                 " missing, " + std::to_string(changed) + " changed";
-        c.what = what.c_str();
-        ExpectCheck(c);
-      }
+  for (unsigned bits = 0; bits < 8; ++bits) {  // each counter zero or one
+    const size_t ok = bits & 1u, missing = bits >> 1 & 1u, changed = bits >> 2 & 1u;
+    CheckCase c = {
+        "", {{"a.txt", "a"}, {"c.MD5", "; header\r\n"}}, {}, {ok + changed, missing, changed}};
+    if (ok > 0) {
+      c.files[1].second += Entry(kDigestA, "a.txt");
+      c.results.push_back("OK: {a.txt}");
     }
+    if (missing > 0) {
+      c.files[1].second += Entry(kDigestA, "gone.txt");
+      c.results.push_back("ERROR: Could not open file ({gone.txt})");
+    }
+    if (changed > 0) {
+      c.files[1].second += Entry(kDigestAbc, "a.txt");
+      c.results.push_back("ERROR: MD5 sum does not match for {a.txt}. Expected: " +
+                          std::string(kDigestAbc) + " Calculated: " + kDigestA);
+    }
+    const std::string what = std::to_string(ok) + " ok, " + std::to_string(missing) + " missing, " +
+                             std::to_string(changed) + " changed";
+    c.what = what.c_str();
+    ExpectCheck(c);
   }
 }
 

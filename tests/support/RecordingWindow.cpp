@@ -9,10 +9,14 @@ namespace testing_support {
 
 using checkfile::TaskState;
 
+namespace {
+
 const char* StateName(TaskState state) {
   static const char* const kNames[] = {"idle", "generating", "verifying"};  // in TaskState's order
   return kNames[static_cast<int>(state)];
 }
+
+}  // namespace
 
 void RecordingWindow::ProcessPendingEvents() {
   Record(Op::ProcessPendingEvents);

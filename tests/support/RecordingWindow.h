@@ -113,8 +113,6 @@ class RecordingWindow : public checkfile::TaskWindow {
   size_t events_ = 0;
 };
 
-const char* StateName(checkfile::TaskState state);
-
 // The two tasks as their buttons start them: "Go!" on the folder, "Open Checkfile..." with
 // the dialog answering the checkfile's name.
 void Generate(RecordingWindow& window, const std::string& folder);
