@@ -34,36 +34,24 @@ HANDLE InheritableFile(const std::string& path, DWORD access, DWORD disposition)
                      disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// Keeps the test's standard handles where the test runner put them across a change of console.
-class StandardHandles {
- public:
-  StandardHandles()
-      : in_(GetStdHandle(STD_INPUT_HANDLE)),
-        out_(GetStdHandle(STD_OUTPUT_HANDLE)),
-        err_(GetStdHandle(STD_ERROR_HANDLE)) {}
-  ~StandardHandles() {
-    SetStdHandle(STD_INPUT_HANDLE, in_);
-    SetStdHandle(STD_OUTPUT_HANDLE, out_);
-    SetStdHandle(STD_ERROR_HANDLE, err_);
-  }
-  StandardHandles(const StandardHandles&) = delete;
-  StandardHandles& operator=(const StandardHandles&) = delete;
-
- private:
-  HANDLE in_, out_, err_;
-};
-
 // Console control events reach the processes attached to the console they are raised on. The
 // child has a console of its own; the test joins it for the moment of the event, ignoring the
-// event itself, and leaves it again.
+// event itself, and leaves it again, its standard handles put back where the test runner put
+// them.
 bool PressCtrlC(DWORD processId) {
-  const StandardHandles keep;
+  const HANDLE in = GetStdHandle(STD_INPUT_HANDLE), out = GetStdHandle(STD_OUTPUT_HANDLE),
+               err = GetStdHandle(STD_ERROR_HANDLE);
   FreeConsole();
-  if (!AttachConsole(processId)) return false;
-  SetConsoleCtrlHandler(nullptr, TRUE);
-  const bool sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != 0;
-  FreeConsole();
-  SetConsoleCtrlHandler(nullptr, FALSE);
+  bool sent = false;
+  if (AttachConsole(processId)) {
+    SetConsoleCtrlHandler(nullptr, TRUE);
+    sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != 0;
+    FreeConsole();
+    SetConsoleCtrlHandler(nullptr, FALSE);
+  }
+  SetStdHandle(STD_INPUT_HANDLE, in);
+  SetStdHandle(STD_OUTPUT_HANDLE, out);
+  SetStdHandle(STD_ERROR_HANDLE, err);
   return sent;
 }
 
