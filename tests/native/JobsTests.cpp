@@ -27,6 +27,7 @@
 #include "tests/support/FaultInjector.h"
 #include "tests/support/RecordingWindow.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/VrtlyRuns.h"
 
 namespace {
 
@@ -53,10 +54,6 @@ const Workers kWorkers[] = {{2, 1}, {8, 1}, {2, 0}, {8, 0}};
 std::unique_ptr<DigestSource> SourceFor(Workers workers, std::function<bool()> stop = nullptr) {
   if (workers.jobs == 1) return std::make_unique<checkfile::DigestOnRequest>();
   return std::make_unique<ParallelDigests>(workers.jobs, std::move(stop), workers.lanes);
-}
-
-std::string TwoDigits(int n) {
-  return std::string(n < 10 ? "0" : "") + std::to_string(n);
 }
 
 // Each file's bytes begin with its own name, so no two files share a digest and an answer for
@@ -122,7 +119,7 @@ struct MixedTree {
   }
 
   static std::string Name(int folder, int n) {
-    return "d" + TwoDigits(folder) + "/f" + TwoDigits(n) + ".bin";
+    return Numbered("d", folder, 2) + Numbered("/f", n, 2) + ".bin";
   }
   std::string FileIn(int folder, int n) const {
     return dir / Name(folder, n);
@@ -326,10 +323,7 @@ struct PlanTree {
     for (int n = 0; n < count; ++n)
       WriteFile(Path(n), ContentsNamed(Name(n), static_cast<size_t>(n % 40) * 700));
   }
-  static std::string Name(int n) {
-    const std::string digits = std::to_string(n);
-    return "p" + std::string(3 - std::min<size_t>(3, digits.size()), '0') + digits + ".bin";
-  }
+  static std::string Name(int n) { return Numbered("p", n, 3) + ".bin"; }
   // -1 names a file that is not there.
   std::string Path(int n) const { return n < 0 ? dir / "missing.bin" : dir / Name(n); }
   std::vector<std::string> Paths(const std::vector<int>& numbers) const {

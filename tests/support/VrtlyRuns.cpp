@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #ifndef _WIN32
@@ -33,9 +34,9 @@ ProgramRun VrtlyInterrupted(const std::vector<std::string>& args) {
   });
 }
 
-std::string Numbered(const char* stem, int n) {
-  const std::string digits = std::to_string(n);
-  return stem + std::string(4 - digits.size(), '0') + digits;
+std::string Numbered(const char* stem, int n, size_t digits) {
+  const std::string number = std::to_string(n);
+  return stem + std::string(digits - std::min(digits, number.size()), '0') + number;
 }
 
 void MakeSlowTree(const TempDir& dir, int largeFiles) {
