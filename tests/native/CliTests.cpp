@@ -2,11 +2,13 @@
 // standard output, standard error and exit code for each way a run can end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "checkfile/CheckfileFormat.h"
+#include "checkfile/DigestSource.h"
 #include "platform/File.h"
 #include "platform/Path.h"
 #include "platform/SystemError.h"
@@ -153,29 +155,65 @@ TEST(Vrtly, UsageErrorsShowTheUsageAndTheTroubleCode) {
   EXPECT_EQ(version.out, Lines{"vrtly (Veritally) " VRTLY_FILE_VERSION_TEXT});
 }
 
+// Out ends with `aborted` lines "OPERATION ABORTED BY USER."; all before them is the start of
+// what the run prints when nobody stops it.
+void ExpectAbortedShape(const Lines& out, const Lines& unstopped, size_t aborted) {
+  ExpectAbortedEnd(out, aborted);
+  ASSERT_GE(out.size(), aborted + 1);
+  const size_t logged = out.size() - aborted;
+  ASSERT_LT(logged, unstopped.size());
+  EXPECT_TRUE(
+      std::equal(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(logged), unstopped.begin()))
+      << "the output before the stop is not what the sequential run prints";
+}
+
 // Stopped inside a or b, one folder below the selected one, make logs the stop once a level;
-// the check logs it once, and no summary.
+// the check logs it once, and no summary. With four jobs, the log up to the stop is the one a
+// single job prints.
 TEST(Vrtly, CtrlCStopsMakeAndCheckTheWayAbortDoes) {
   TempDir dir;
   MakeSlowTree(dir);
+  const std::string root = dir.path().string();
+  Lines made = {"Folder: " + (dir / "a")};
+  for (int n = 0; n < kSlowTreeSmallFiles; ++n)
+    made.push_back("File: " + Numbered("a-name-long-enough-to-fill-the-log-", n));
+  made.push_back("Folder: " + (dir / "b"));
+  for (int n = 0; n < kSlowTreeLargeFiles; ++n)
+    made.push_back("File: " + Numbered("large-", n));
+  made.push_back(SavedTo(root));
+
   // Missing files first, which give long lines fast, then the large files.
   std::string listing;
   const std::string wrong(32, '0');
-  for (int n = 0; n < kSlowTreeSmallFiles; ++n)
-    listing += wrong + "|a\\" + Numbered("missing-", n) + "\r\n";
-  for (int n = 0; n < kSlowTreeLargeFiles; ++n)
-    listing += wrong + "|b\\" + Numbered("large-", n) + "\r\n";
   const std::string listed = dir / "listed.MD5";
+  Lines checked = {"Testing MD5 sums in " + listed};
+  for (int n = 0; n < kSlowTreeSmallFiles; ++n) {
+    listing += wrong + "|a\\" + Numbered("missing-", n) + "\r\n";
+    checked.push_back("ERROR: Could not open file (" + (dir / ("a/" + Numbered("missing-", n))) +
+                      ")");
+  }
+  std::string zeros;  // every large file holds the same zeros
+  ASSERT_EQ(checkfile::DigestFile(dir / ("b/" + Numbered("large-", 0)), zeros), 0);
+  for (int n = 0; n < kSlowTreeLargeFiles; ++n) {
+    listing += wrong + "|b\\" + Numbered("large-", n) + "\r\n";
+    checked.push_back("ERROR: MD5 sum does not match for " +
+                      (dir / ("b/" + Numbered("large-", n))) + ". Expected: " + wrong +
+                      " Calculated: " + zeros);
+  }
   WriteFile(listed, listing);
   const struct {
     Lines args;
+    const Lines& unstopped;
     size_t aborted;
-  } rows[] = {{{"make", dir.path().string()}, 2}, {{"check", listed}, 1}};
+  } rows[] = {{{"make", root}, made, 2},
+              {{"check", listed}, checked, 1},
+              {{"make", "-j", "4", root}, made, 2},
+              {{"check", "-j", "4", listed}, checked, 1}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.args[0]);
+    SCOPED_TRACE(testing::PrintToString(row.args));
     const ProgramRun run = VrtlyInterrupted(row.args);
     EXPECT_EQ(run.exitCode, kInterrupted);
-    ExpectAbortedEnd(run.out, row.aborted);
+    ExpectAbortedShape(run.out, row.unstopped, row.aborted);
     EXPECT_EQ(run.err, Lines{});
     EXPECT_FALSE(fs::exists(dir.path() / checkfile::kCheckfileName));
   }

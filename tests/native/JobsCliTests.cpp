@@ -1,6 +1,6 @@
 // vrtly -j as a child process: the same standard output and checkfile entries for any number of
-// jobs over a tree with failures mixed in, Ctrl-C during a run of several jobs, and, without
-// -j, the number of jobs chosen by the medium, which -v names on standard error.
+// jobs over a tree with failures mixed in, and, without -j, the number of jobs chosen by the
+// medium, which -v names on standard error. (Ctrl-C during a run of several jobs: CliTests.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "checkfile/CheckfileFormat.h"
-#include "checkfile/DigestSource.h"
 #include "platform/File.h"
 #include "platform/FileTime.h"
 #include "platform/Path.h"
@@ -134,64 +133,6 @@ TEST(VrtlyJobs, AnyNumberOfJobsPrintsTheSequentialOutputAndWritesTheSameEntries)
     EXPECT_EQ(run.out.size(), sequential.out.size());
     EXPECT_EQ(entries, sequentialEntries);
   }
-}
-
-// Out ends with `aborted` lines "OPERATION ABORTED BY USER."; all before them is the start of
-// what the run prints when nobody stops it.
-void ExpectAbortedShape(const Lines& out, const Lines& unstopped, size_t aborted) {
-  ExpectAbortedEnd(out, aborted);
-  ASSERT_GE(out.size(), aborted + 1);
-  const size_t logged = out.size() - aborted;
-  ASSERT_LT(logged, unstopped.size());
-  EXPECT_TRUE(
-      std::equal(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(logged), unstopped.begin()))
-      << "the output before the stop is not what the sequential run prints";
-}
-
-TEST(VrtlyJobs, CtrlCDuringARunOfFourJobsStopsWithTheSequentialShapeOfTheLog) {
-  TempDir dir;
-  MakeSlowTree(dir);
-  const std::string root = dir.path().string();
-  const std::string a = dir / "a";
-  const std::string b = dir / "b";
-
-  Lines made = {"Folder: " + a};
-  for (int n = 0; n < kSlowTreeSmallFiles; ++n)
-    made.push_back("File: " + Numbered("a-name-long-enough-to-fill-the-log-", n));
-  made.push_back("Folder: " + b);
-  for (int n = 0; n < kSlowTreeLargeFiles; ++n)
-    made.push_back("File: " + Numbered("large-", n));
-  made.push_back(SavedTo(root));
-  const ProgramRun make = VrtlyInterrupted({"make", "-j", "4", root});
-  EXPECT_EQ(make.exitCode, kInterrupted);
-  // Stopped inside a or b, one folder below the selected one: the line once a level.
-  ExpectAbortedShape(make.out, made, 2);
-  EXPECT_EQ(make.err, Lines{});
-  EXPECT_FALSE(fs::exists(platform::JoinPath(root, checkfile::kCheckfileName)));
-
-  // Missing files first, which give long lines fast, then the large files.
-  std::string listing;
-  const std::string wrong(32, '0');
-  const std::string listed = dir / "listed.MD5";
-  Lines checked = {"Testing MD5 sums in " + listed};
-  for (int n = 0; n < kSlowTreeSmallFiles; ++n) {
-    listing += wrong + "|a\\" + Numbered("missing-", n) + "\r\n";
-    checked.push_back("ERROR: Could not open file (" + (dir / ("a/" + Numbered("missing-", n))) +
-                      ")");
-  }
-  std::string zeros;  // every large file holds the same zeros
-  ASSERT_EQ(checkfile::DigestFile(dir / ("b/" + Numbered("large-", 0)), zeros), 0);
-  for (int n = 0; n < kSlowTreeLargeFiles; ++n) {
-    listing += wrong + "|b\\" + Numbered("large-", n) + "\r\n";
-    checked.push_back("ERROR: MD5 sum does not match for " +
-                      (dir / ("b/" + Numbered("large-", n))) + ". Expected: " + wrong +
-                      " Calculated: " + zeros);
-  }
-  WriteFile(listed, listing);
-  const ProgramRun check = VrtlyInterrupted({"check", "-j", "4", listed});
-  EXPECT_EQ(check.exitCode, kInterrupted);
-  ExpectAbortedShape(check.out, checked, 1);  // and no summary
-  EXPECT_EQ(check.err, Lines{});
 }
 
 // ---------------------------------------------------------------------------------------------
