@@ -356,65 +356,58 @@ TEST(Update, TheWrittenCheckfileCarriesTheMomentTheWalkBegan) {
   }
 }
 
-// A file that cannot be read keeps its old entry, and so that its change is still found,
-// the checkfile keeps the old time; a new file that cannot be read stays out, as with
-// make.
-TEST(Update, AFileThatCannotBeDigestedKeepsItsOldEntry) {
-  UpdateTree tree;
-  tree.DistrustCheckfile();
-  WriteFile(tree.Path("a.txt"), "b");
-  WriteFile(tree.Path("b.txt"), "n");
-  FaultInjector faults;
-  faults.FailOpening(tree.Path("a.txt"), kAccessDenied);
-  faults.FailOpening(tree.Path("b.txt"), kAccessDenied);
-  RecordingWindow window;
-  tree.Update(window);
-  EXPECT_EQ(Lines(window.log.begin(), window.log.begin() + 4),
-            (Lines{"File: a.txt", "Could not open file", "File: b.txt", "Could not open file"}));
-  EXPECT_EQ(window.log.back(), "0 added, 0 changed, 0 removed, 3 unchanged.");
-  EXPECT_EQ(tree.WrittenEntries(), kMadeEntries);
-  EXPECT_EQ(Modified(tree.checkfile), tree.checkfileTime);
-}
-
-// The files below a folder the walk could not search may all be there still: their
-// entries stay, after the walked files, and the checkfile keeps the old time.
-TEST(Update, EntriesBelowAFolderThatCannotBeSearchedAreKept) {
-  struct Fault {
+// What the update cannot read may be there still, unchanged: a file that cannot be read keeps
+// its old entry (a new one stays out, as with make), the entries below a folder the walk could
+// not search stay, after the walked files; and so that their changes are still found, the
+// checkfile keeps the old time.
+TEST(Update, KeepsTheEntriesOfWhatItCannotReadAndTheOldTime) {
+  struct Case {
     const char* name;
     std::function<void(FaultInjector&, const UpdateTree&)> arrange;
-    std::function<Lines(const UpdateTree&)> report;
+    Lines log;  // before the "saved to" line; paths in braces lie in the tree
     Lines entries;
   };
-  const std::vector<Fault> faults = {
+  const Lines walkedFirst = {kMadeEntries[0], kMadeEntries[1], kMadeEntries[3], kMadeEntries[2]};
+  const std::vector<Case> cases = {
+      {"a file that cannot be digested keeps its old entry",
+       [](FaultInjector& faults, const UpdateTree& tree) {
+         WriteFile(tree.Path("a.txt"), "b");
+         WriteFile(tree.Path("b.txt"), "n");
+         faults.FailOpening(tree.Path("a.txt"), kAccessDenied);
+         faults.FailOpening(tree.Path("b.txt"), kAccessDenied);
+       },
+       {"File: a.txt", "Could not open file", "File: b.txt", "Could not open file",
+        "Folder: {empty}", "Folder: {sub}", "File: abc.txt", "Folder: {sub/deeper}", "File: d.bin",
+        "File: z.txt"},
+       kMadeEntries},
       {"a folder gone between its parent's listing and its own",
-       [](FaultInjector& injector, const UpdateTree& tree) {
+       [](FaultInjector& faults, const UpdateTree& tree) {
          const std::string deeper = tree.Path("sub\\deeper");
-         injector.BeforeListing(deeper, [deeper] { fs::remove_all(deeper); });
+         faults.BeforeListing(deeper, [deeper] { fs::remove_all(deeper); });
        },
-       [](const UpdateTree&) { return Lines{checkfile::kCannotListFolderText}; },
-       {kMadeEntries[0], kMadeEntries[1], kMadeEntries[3], kMadeEntries[2]}},
+       {"File: a.txt", "Folder: {empty}", "Folder: {sub}", "File: abc.txt", "Folder: {sub/deeper}",
+        checkfile::kCannotListFolderText, "File: z.txt"},
+       walkedFirst},
       {"a listing that breaks off after its first entry",
-       [](FaultInjector& injector, const UpdateTree& tree) {
-         injector.BreakListing(tree.Path("sub"), kDotEntries + 1, kReadFault);
+       [](FaultInjector& faults, const UpdateTree& tree) {
+         faults.BreakListing(tree.Path("sub"), kDotEntries + 1, kReadFault);
        },
-       [](const UpdateTree& tree) {
-         return Lines{checkfile::kListingBrokeText + tree.Path("sub")};
-       },
-       {kMadeEntries[0], kMadeEntries[1], kMadeEntries[3], kMadeEntries[2]}},
+       {"File: a.txt", "Folder: {empty}", "Folder: {sub}", "File: abc.txt",
+        checkfile::kListingBrokeText + std::string("{sub}"), "File: z.txt"},
+       walkedFirst},
   };
-  for (const Fault& fault : faults) {
-    SCOPED_TRACE(fault.name);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     UpdateTree tree;
     tree.DistrustCheckfile();
-    FaultInjector injector;
-    fault.arrange(injector, tree);
+    FaultInjector faults;
+    c.arrange(faults, tree);
     RecordingWindow window;
     tree.Update(window);
-    Lines expected = fault.report(tree);
-    expected.push_back(SavedTo(tree.top));
-    expected.push_back("0 added, 0 changed, 0 removed, 3 unchanged.");
-    EXPECT_EQ(Report(window.log), expected);
-    EXPECT_EQ(tree.WrittenEntries(), fault.entries);
+    Lines log = InDir(tree.dir, c.log);
+    Append(log, {SavedTo(tree.top), "0 added, 0 changed, 0 removed, 3 unchanged."});
+    EXPECT_EQ(window.log, log);
+    EXPECT_EQ(tree.WrittenEntries(), c.entries);
     EXPECT_EQ(Modified(tree.checkfile), tree.checkfileTime);
   }
 }
