@@ -15,25 +15,17 @@
 
 namespace {
 
-// The C library's broken-down time of a local time.
-std::tm FieldsOf(const platform::LocalTime& t) {
-  std::tm fields = {};
-  fields.tm_year = t.Year - 1900;
-  fields.tm_mon = t.Month - 1;
-  fields.tm_mday = t.Day;
-  fields.tm_wday = t.DayOfWeek;
-  fields.tm_hour = t.Hour;
-  fields.tm_min = t.Minute;
-  fields.tm_sec = t.Second;
-  return fields;
-}
-
 TEST(LocalTime, IsTheClockOfTheCLibraryInLocalTime) {
   const std::time_t before = std::time(nullptr);
   const platform::LocalTime now = platform::CurrentLocalTime();
   const std::time_t after = std::time(nullptr);
-  std::tm fields = FieldsOf(now);
-  fields.tm_wday = -1;  // mktime sets it
+  std::tm fields = {};
+  fields.tm_year = now.Year - 1900;
+  fields.tm_mon = now.Month - 1;
+  fields.tm_mday = now.Day;
+  fields.tm_hour = now.Hour;
+  fields.tm_min = now.Minute;
+  fields.tm_sec = now.Second;
   fields.tm_isdst = -1;
   const std::time_t local = std::mktime(&fields);
   EXPECT_GE(local, before - 1);
@@ -110,7 +102,14 @@ TEST(PosixLocaleFormats, TheUsersSettingsWriteWhatStrftimeWrites) {
   const std::string timeFormat = nl_langinfo_l(T_FMT, locale);
   for (const platform::LocalTime t : {platform::LocalTime{2026, 12, 6, 0, 18, 19, 38, 0},
                                       platform::LocalTime{2007, 3, 4, 0, 7, 5, 9, 0}}) {
-    const std::tm fields = FieldsOf(t);
+    std::tm fields = {};
+    fields.tm_year = t.Year - 1900;
+    fields.tm_mon = t.Month - 1;
+    fields.tm_mday = t.Day;
+    fields.tm_wday = t.DayOfWeek;
+    fields.tm_hour = t.Hour;
+    fields.tm_min = t.Minute;
+    fields.tm_sec = t.Second;
     char text[128];
     ASSERT_GT(strftime_l(text, sizeof text, nl_langinfo_l(D_FMT, locale), &fields, locale), 0u);
     EXPECT_EQ(checkfile::ShortDateText(t, settings), text);

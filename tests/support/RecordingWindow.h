@@ -73,6 +73,8 @@ class RecordingWindow : public checkfile::TaskWindow {
     return dialogConfirms;
   }
 
+  // Every call so far, queries included.
+  const std::vector<Call>& Calls() const { return calls_; }
   size_t Count(Op op) const;
   // The calls that change something or show something, as lines such as "log: File: a.txt",
   // "status: ...", "events", "state: generating", "box: ...", "error box: ...". The queries
