@@ -29,10 +29,6 @@ namespace fs = std::filesystem;
 
 constexpr char kPrevious[] = "; the previous checkfile\r\n";
 
-void Truncate(const std::string& path, uintmax_t size) {
-  fs::resize_file(path, size);
-}
-
 void AppendTo(const std::string& path, const std::string& bytes) {
   WriteFile(path, ReadFile(path) + bytes);
 }
@@ -58,7 +54,7 @@ TEST(HashFileFaults, AFileThatChangesOrFailsWhileItIsReadIsAFailureOrItsFirstByt
        HASH_READ_FAILED, 2},
       {"shrunk after the size query",
        [](FaultInjector& f, const std::string& p) {
-         f.BeforeOpening(p, 2, [p] { Truncate(p, 5000); });
+         f.BeforeOpening(p, 2, [p] { fs::resize_file(p, 5000); });
        },
        HASH_READ_FAILED, 2},
       {"a read error halfway",
@@ -118,7 +114,7 @@ const FileList kRacingTree = {{"a.txt", "a"},
 void Race(Scene& s) {
   const std::string b = s.dir / "b.txt", c = s.dir / "c.txt", d = s.dir / "d.txt";
   s.faults.BeforeOpening(b, 1, [b] { fs::remove(b); });
-  s.faults.BeforeOpening(c, 2, [c] { Truncate(c, 10); });
+  s.faults.BeforeOpening(c, 2, [c] { fs::resize_file(c, 10); });
   s.faults.BeforeOpening(d, 2, [d] { AppendTo(d, "def"); });
   s.faults.FailReadingAfter(s.dir / "e.txt", 4096, kReadFault);
 }
