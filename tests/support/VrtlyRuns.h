@@ -26,7 +26,8 @@ inline constexpr int kSlowTreeSmallFiles = 3000;
 inline constexpr int kSlowTreeLargeFiles = 150;
 inline constexpr unsigned kSlowTreeLargeSize = 16u << 20;
 void MakeSlowTree(const TempDir& dir, int largeFiles = kSlowTreeLargeFiles);
-// The names in the slow tree: the stem and the number in four digits (or as many as asked).
+// A numbered name: the stem and the number in four digits (or as many as asked), as the slow
+// tree and the jobs tests name their files.
 std::string Numbered(const char* stem, int n, size_t digits = 4);
 
 // a.txt and sub/abc.txt, and what vrtly prints for them.
