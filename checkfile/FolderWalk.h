@@ -1,4 +1,4 @@
-// The walk of a folder tree as "Go!" makes it: depth first, each folder's entries in the order
+// The generation's walk of a folder tree: depth first, each folder's entries in the order
 // the directory search gives them (hidden and system entries it never gives), a subfolder's
 // whole subtree before the next entry of its parent, ".", ".." and every "VRTLY-sums.MD5"
 // skipped, and in the selected folder also the checkfile under another letter case where the

@@ -41,7 +41,7 @@ class TaskWindow {
 
   virtual void EnterState(TaskState state) = 0;
 
-  // The abort flag: set only by the Abort button, cleared by each task when it starts.
+  // The abort flag: set only when the user asks to stop, cleared by each task when it starts.
   virtual bool IsAbortRequested() = 0;
   virtual void SetAbortRequested(bool requested) = 0;
 
