@@ -1,4 +1,4 @@
-// The folder walk behind "Go!" (RunGeneration in Tasks.h).
+// The folder walk behind the generation (RunGeneration in Tasks.h).
 #pragma once
 
 #include <optional>

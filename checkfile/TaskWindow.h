@@ -13,8 +13,8 @@ namespace checkfile {
 // the window's business.
 enum class TaskState {
   Idle,        // either task can be started
-  Generating,  // "Go!" runs: only Abort, the log and the window frame react
-  Verifying,   // "Open Checkfile..." runs: the same
+  Generating,  // the generation runs: only the stop command, the log and the frame react
+  Verifying,   // the verification runs: the same
 };
 
 class TaskWindow {
@@ -45,7 +45,7 @@ class TaskWindow {
   virtual bool IsAbortRequested() = 0;
   virtual void SetAbortRequested(bool requested) = 0;
 
-  // The folder "Go!" scans and the open dialog starts in.
+  // The folder the generation walks and the choice of a checkfile starts in.
   virtual std::string GetSelectedFolder() = 0;
   virtual void SetSelectedFolder(const std::string& folder) = 0;
 

@@ -1,7 +1,6 @@
-// The two tasks of the program, each run to its end by the front end's command that starts it.
-//
-//   "Go!"               -> RunGeneration(window)
-//   "Open Checkfile..." -> RunVerification(window)
+// The two tasks of the program, each run to its end by the front end's command that starts it:
+// RunGeneration writes the selected folder's checkfile, RunVerification tests the files of the
+// checkfile the user chooses.
 //
 // Errors: a task reports per-file failures in the log and goes on. A failure that ends it (the
 // checkfile cannot be created, written, opened or read) is thrown as TaskError, after the

@@ -222,7 +222,7 @@ void RunUpdate(TaskWindow& window, DigestSource& digests) {
   UpdateVisitor visitor(window, rule, digests);
   const PlanScope plan(digests);  // the rule goes with this scope
   digests.ExpectWalk(folder, [&rule](const std::string& file) { return rule.WillDigest(file); });
-  // A folder that cannot be listed at all gives no files, as it does to "Go!".
+  // A folder that cannot be listed at all gives no files, as it does to the generation.
   WalkFolder(visitor, folder);
   window.SetStatus(std::string());
   if (window.IsAbortRequested()) return;

@@ -13,7 +13,7 @@
 namespace checkfile {
 
 // Updates the checkfile of GetSelectedFolder() (one trailing separator removed from the field,
-// as "Go!" does). Loads it (the errors of LoadCheckfileLines end the task, and nothing is
+// as the generation does). Loads it (the errors of LoadCheckfileLines end the task, and nothing is
 // written), walks the folder as the generation does, logging its "Folder: " and "File: " lines,
 // and writes a new checkfile whose entries are, in walk order, every file the walk finds:
 //   - a listed file whose last change (platform::LastChangeTime) lies more than kTimeMargin
