@@ -1,6 +1,7 @@
 #include "platform/FileTime.h"
 
 #include "platform/File.h"
+#include "platform/win32/Handles.h"
 
 #include <windows.h>
 
@@ -47,14 +48,14 @@ bool ModificationTime(const std::string& path, FileTime& time) {
 }
 
 bool SetModificationTime(const std::string& path, FileTime time) {
-  const HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  FileHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.IsValid()) return false;
   const FILETIME lastWrite = ToFiletime(time);
-  const bool set = SetFileTime(file, nullptr, nullptr, &lastWrite) != 0;
+  const bool set = SetFileTime(file.Get(), nullptr, nullptr, &lastWrite) != 0;
   const DWORD error = GetLastError();
-  CloseHandle(file);
+  file.Close();  // the caller reads the error of the setting, not of the closing
   SetLastError(error);
   return set;
 }
