@@ -33,10 +33,13 @@ std::string DisplayName(IShellFolder& folder, LPCITEMIDLIST item, SHGDNF flags) 
   return StrRetText(name, item);
 }
 
+// Taken in UTF-16 and narrowed without best fit: the ANSI call maps a character outside the code
+// page to a look-alike, so a folder named with a fullwidth full stop would come back as "." (its
+// parent), or one with a c with circumflex as the folder "c" beside it. "?" names nothing.
 std::string FileSystemPath(LPCITEMIDLIST absolute) {
-  char path[MAX_PATH] = {};
-  if (!SHGetPathFromIDListA(absolute, path)) return {};
-  return path;
+  wchar_t path[MAX_PATH] = {};
+  if (!SHGetPathFromIDListW(absolute, path)) return {};
+  return platform::Narrowed(path, platform::Unmappable::QuestionMark);
 }
 
 bool BindToParent(LPCITEMIDLIST absolute, ui::ComPtr<IShellFolder>& parent, LPCITEMIDLIST& last) {

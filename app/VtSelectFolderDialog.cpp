@@ -1,5 +1,6 @@
 #include "app/VtSelectFolderDialog.h"
 
+#include "app/ShellItem.h"
 #include "app/resources/FolderDialog.h"
 #include "ui/Application.h"
 #include "ui/Pidl.h"
@@ -96,8 +97,7 @@ std::string TVtCustomSelectFolderDialog::ChosenPath() const {
     desktop = ui::Pidl::Empty();
     list = desktop.Get();
   }
-  char path[MAX_PATH] = {};
-  return SHGetPathFromIDListA(list, path) ? std::string(path) : std::string();
+  return FileSystemPath(list);
 }
 
 }  // namespace app

@@ -17,6 +17,7 @@
 
 #include "app/VtSelectFolderDialog.h"
 #include "app/VtShellTreeDragDrop.h"
+#include "platform/win32/TextConversion.h"
 #include "tests/support/TestFiles.h"
 #include "tests/windows/FolderDialogDriver.h"
 #include "tests/windows/GuiTestSupport.h"
@@ -324,6 +325,30 @@ TEST(ShellTree, WhenEveryNameIsTakenTheNameClashIsReported) {
   });
   EXPECT_TRUE(created);
   EXPECT_TRUE(IsDirectory(temp / "fldr7"));
+}
+
+// A fullwidth full stop has no byte in code page 1252; the system's look-alike, ".", would name
+// the folder's parent: Go! would scan it and replace its checkfile, and a new folder would go
+// there. The path holds "?" instead, which names nothing.
+TEST(ShellTree, AFolderNamedOutsideTheCodePageIsNeverTakenForItsParent) {
+  TempDir temp;
+  std::wstring folder = platform::Widened(temp.path().string()) + L"\\\xff0e";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << GetLastError();
+  ui::ComPtr<IShellFolder> desktop;
+  ASSERT_EQ(SHGetDesktopFolder(desktop.Put()), S_OK);
+  ui::Pidl list;
+  desktop->ParseDisplayName(nullptr, nullptr, folder.data(), nullptr, list.Put(), nullptr);
+  ASSERT_FALSE(list.IsNull());
+  FolderDialog dialog(temp.path().string(), {Option::sfdoCreateDeleteButtons});
+  dialog.ChosenFolder().SetIdList(list.Get());
+  EXPECT_EQ(dialog.ChosenPath(), temp / "?");
+  BoxCatcher boxes;
+  Inspect(dialog, [&](TVtSelectFolderForm& form) {
+    EXPECT_EQ(form.ShellTree.NodeData(form.ShellTree.Selected())->path, temp / "?");
+    EXPECT_FALSE(form.ShellTree.CreateNewFolder());
+  });
+  EXPECT_EQ(boxes.Boxes().size(), 2u);
+  EXPECT_FALSE(IsDirectory(temp / "New Folder"));
 }
 
 TEST(ShellTree, DeleteHandsTheFolderToTheShellAndRefreshes) {
