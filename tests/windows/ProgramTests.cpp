@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/resources/resource.h"
+#include "platform/win32/TextConversion.h"
+#include "tests/support/TestFiles.h"
 #include "tests/windows/GuiTestSupport.h"
 
 namespace {
@@ -25,28 +28,72 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM data) {
   return TRUE;
 }
 
-TEST(Program, ShowsItsWindowAndEndsWithCodeZeroWhenItIsClosed) {
-  std::string command = "\"" + gui_test::ProgramImage::Path() + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
+BOOL CALLBACK FindFolderButton(HWND child, LPARAM found) {
+  if (GetDlgCtrlID(child) != IDC_FOLDER_BUTTON) return TRUE;
+  *reinterpret_cast<HWND*>(found) = child;
+  return FALSE;
+}
+
+// Starts the program and waits for its main window (null when none came).
+struct Started {
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &process));
-  Found found{process.dwProcessId, nullptr};
+  HWND window = nullptr;
+};
+Started Start(std::wstring command) {
+  Started started;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &started.process))
+    return started;
+  Found found{started.process.dwProcessId, nullptr};
   for (int tries = 0; tries < 300 && found.window == nullptr; ++tries) {
     Sleep(100);
     EnumWindows(&FindMainWindow, reinterpret_cast<LPARAM>(&found));
   }
-  ASSERT_NE(found.window, nullptr) << "no main window";
-  EXPECT_EQ(gui_test::WindowText(found.window), "Veritally");
-  PostMessageA(found.window, WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  EXPECT_EQ(exitCode, 0u);
-  if (exitCode == STILL_ACTIVE) TerminateProcess(process.hProcess, 1);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  started.window = found.window;
+  return started;
+}
+
+// Closes the main window; the exit code, STILL_ACTIVE when the program did not end.
+DWORD Close(Started& started) {
+  if (started.window != nullptr) PostMessageA(started.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  WaitForSingleObject(started.process.hProcess, 30000);
+  DWORD exitCode = STILL_ACTIVE;
+  GetExitCodeProcess(started.process.hProcess, &exitCode);
+  if (exitCode == STILL_ACTIVE) TerminateProcess(started.process.hProcess, 1);
+  CloseHandle(started.process.hThread);
+  CloseHandle(started.process.hProcess);
+  return exitCode;
+}
+
+TEST(Program, ShowsItsWindowAndEndsWithCodeZeroWhenItIsClosed) {
+  Started program = Start(L"\"" + platform::Widened(gui_test::ProgramImage::Path()) + L"\"");
+  ASSERT_NE(program.process.hProcess, nullptr);
+  EXPECT_NE(program.window, nullptr) << "no main window";
+  EXPECT_EQ(gui_test::WindowText(program.window), "Veritally");
+  EXPECT_EQ(Close(program), 0u);
+}
+
+// A fullwidth full stop has no byte in code page 1252; the system's look-alike, ".", would make
+// the executable's folder the folder above it, which Go! would scan and whose checkfile it would
+// replace. The folder to scan holds "?" instead, which names nothing.
+TEST(Program, StartedFromAFolderNamedOutsideTheCodePageItTakesNoOtherFolderForItsOwn) {
+  testing_support::TempDir dir;
+  const std::wstring folder = platform::Widened(dir.path().string()) + L"\\\xff0e";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::wstring program = folder + L"\\Veritally.exe";
+  ASSERT_TRUE(
+      CopyFileW(platform::Widened(gui_test::ProgramImage::Path()).c_str(), program.c_str(), TRUE));
+  Started started = Start(L"\"" + program + L"\"");
+  ASSERT_NE(started.process.hProcess, nullptr);
+  EXPECT_NE(started.window, nullptr) << "no main window";
+  HWND button = nullptr;
+  EnumChildWindows(started.window, &FindFolderButton, reinterpret_cast<LPARAM>(&button));
+  EXPECT_EQ(gui_test::WindowText(button), dir / "?\\");
+  EXPECT_EQ(Close(started), 0u);
+  DeleteFileW(program.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
