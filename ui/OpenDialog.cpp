@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/win32/TextConversion.h"
 #include "ui/Application.h"
 #include "ui/Path.h"
 
@@ -35,31 +36,37 @@ std::string DialogStartFolder(const std::string& folder, bool currentDirFallback
   return start;
 }
 
+// The dialog runs in UTF-16, and the chosen name is narrowed without best fit: the ANSI dialog
+// maps a character outside the code page to a look-alike, so a file in a folder named with a
+// fullwidth full stop would come back as the file of that name in the folder above. "?" names
+// nothing.
 bool OpenDialog::Execute(HWND owner) {
   const Application* application = Application::CurrentOrNull();
-  const std::string filter = SystemFilterText(filter_);
-  const std::string startFolder =
-      DialogStartFolder(initialDir_, application != nullptr && application->CurrentDirFallback());
+  const std::wstring filter = platform::Widened(SystemFilterText(filter_));
+  const std::wstring startFolder = platform::Widened(
+      DialogStartFolder(initialDir_, application != nullptr && application->CurrentDirFallback()));
+  const std::wstring title = platform::Widened(title_);
+  const std::wstring defaultExt = platform::Widened(defaultExt_);
   // The last chosen name is offered without its folder: given a folder in the name, the system
   // starts in that folder instead of the initial one.
-  const std::string offered = fileName_.substr(FolderPart(fileName_).size());
-  std::vector<char> name(kFileNameRoom, '\0');
+  const std::wstring offered = platform::Widened(fileName_.substr(FolderPart(fileName_).size()));
+  std::vector<wchar_t> name(kFileNameRoom, L'\0');
   offered.copy(name.data(), name.size() - 1);
 
-  OPENFILENAMEA dialog{};
+  OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
-  dialog.hInstance = GetModuleHandleA(nullptr);
+  dialog.hInstance = GetModuleHandleW(nullptr);
   dialog.lpstrFilter = filter_.empty() ? nullptr : filter.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = name.data();
   dialog.nMaxFile = static_cast<DWORD>(name.size());
   dialog.lpstrInitialDir = startFolder.empty() ? nullptr : startFolder.c_str();
-  dialog.lpstrTitle = title_.c_str();
-  dialog.lpstrDefExt = defaultExt_.empty() ? nullptr : defaultExt_.c_str();
+  dialog.lpstrTitle = title.c_str();
+  dialog.lpstrDefExt = defaultExt_.empty() ? nullptr : defaultExt.c_str();
   dialog.Flags = flags_;
-  if (!GetOpenFileNameA(&dialog)) return false;
-  fileName_ = name.data();
+  if (!GetOpenFileNameW(&dialog)) return false;
+  fileName_ = platform::Narrowed(name.data(), platform::Unmappable::QuestionMark);
   return true;
 }
 

@@ -1,4 +1,4 @@
-// The system's open-file dialog (GetOpenFileNameA), configured once and shown as often as
+// The system's open-file dialog (GetOpenFileNameW), configured once and shown as often as
 // needed; it offers the last chosen name again.
 #pragma once
 

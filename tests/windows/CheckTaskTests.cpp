@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/TextConversion.h"
 #include "tests/support/CheckfileSamples.h"
 #include "tests/support/TestFiles.h"
 #include "tests/windows/GuiTestSupport.h"
@@ -92,6 +93,22 @@ TEST_F(CheckTask, AChosenFileThatCannotBeReadShowsTheSystemsReasonAndKeepsThePre
     EXPECT_EQ(ControlState(form), "idle");
   }
   CloseHandle(writer);
+}
+
+// A fullwidth full stop has no byte in code page 1252; the system's look-alike, ".", would make
+// the chosen checkfile the one in the folder above, whose files would then be reported on.
+TEST_F(CheckTask, AChosenNameOutsideTheCodePageIsNeverTakenForAnotherFile) {
+  WriteFile(dir / "a.txt", "a");
+  ClickGo(Root());
+  const std::wstring folder = platform::Widened(Root()) + L"\\\xff0e";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  OpenDialogScript script(form, {Root() + "\\\xef\xbc\x8e\\VRTLY-sums.MD5"});  // in UTF-8
+  ClickOpenCheckfile();
+  ASSERT_EQ(script.OtherBoxes().size(), 1u);
+  EXPECT_EQ(LookOf(script.OtherBoxes()[0]),
+            ErrorBox("Cannot open file \"" + (dir / "?\\VRTLY-sums.MD5") + "\". " +
+                     SystemText(ERROR_INVALID_NAME) + "."));
+  RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(CheckTask, TheDialogStartsInTheSelectedFolderAndACancelChangesNothing) {

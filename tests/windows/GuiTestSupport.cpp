@@ -5,6 +5,7 @@
 #include <dlgs.h>
 #include <gtest/gtest.h>
 
+#include "platform/win32/TextConversion.h"
 #include "ui/Path.h"
 
 namespace gui_test {
@@ -280,9 +281,10 @@ void OpenDialogScript::Answer(HWND box) {
     return;
   }
   Showing showing;
-  char folder[MAX_PATH] = {};
-  if (SendMessageA(box, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder)) > 0)
-    showing.folder = folder;
+  // The dialog answers in its own character set: the program's is a Unicode dialog.
+  wchar_t folder[MAX_PATH] = {};
+  if (SendMessageW(box, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder)) > 0)
+    showing.folder = platform::Narrowed(folder, platform::Unmappable::LookAlike);
   showing.shownName = DialogItemText(box, FileNameBox(box));
   showing.filter = DialogItemText(box, cmb1);
   HWND readOnly = GetDlgItem(box, chx1);
@@ -295,7 +297,8 @@ void OpenDialogScript::Answer(HWND box) {
     BoxCatcher::PressCancel(box);
     return;
   }
-  if (name != kAsOffered) SetDlgItemTextA(box, FileNameBox(box), name.c_str());
+  if (name != kAsOffered)
+    SetDlgItemTextW(box, FileNameBox(box), platform::Widened(name, CP_UTF8).c_str());
   BoxCatcher::PressOk(box);
 }
 

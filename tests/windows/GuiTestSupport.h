@@ -151,8 +151,8 @@ std::string ControlState(app::TForm1& form);
 std::vector<std::string> LogLines(app::TForm1& form);
 
 // Answers the modal boxes of a task: each showing of the open dialog with the next of the
-// scripted names, typed into its file name box before Open is pressed (an empty name presses
-// Cancel, kAsOffered presses Open on what it offers), and every other box with OK, after
+// scripted names (in UTF-8), typed into its file name box before Open is pressed (an empty name
+// presses Cancel, kAsOffered presses Open on what it offers), and every other box with OK, after
 // reading it.
 class OpenDialogScript {
  public:
