@@ -279,6 +279,12 @@ bool TVtSelectFolderForm::FocusWantsAllKeys(HWND focus) const {
 }
 
 LRESULT TVtSelectFolderForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The tree hands over a label typed in place in UTF-16: in the code page a character it has no
+  // byte for would arrive as the system's look-alike, and the folder would get another name.
+  if (message == WM_NOTIFYFORMAT && lParam == NF_QUERY &&
+      GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) == kShellTreeId) {
+    return NFR_UNICODE;
+  }
   LRESULT result = 0;
   if (ShellTree.HandleMenuMessage(message, wParam, lParam, result)) return result;
   if (message == WM_CONTEXTMENU &&

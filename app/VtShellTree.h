@@ -156,7 +156,7 @@ class TVtShellTree {
   // In-place renaming (VtShellTreeRename.cpp).
   bool HandleLabelEdit(const NMHDR& header, LRESULT& result);
   bool BeginLabelEdit(HTREEITEM node);
-  void EndLabelEdit(HTREEITEM node, const char* text);
+  void EndLabelEdit(HTREEITEM node, const wchar_t* text);
 
   // New folders (VtShellTreeNewFolder.cpp).
   enum class SeriesEnd { Created, Failed, AllExist };

@@ -13,12 +13,13 @@ bool TVtShellTree::HandleLabelEdit(const NMHDR& header, LRESULT& result) {
     result = BeginLabelEdit(edit.item.hItem) ? FALSE : TRUE;
   } else if (code == TVN_ENDLABELEDITA) {
     const auto& edit = reinterpret_cast<const NMTVDISPINFOA&>(header);
-    EndLabelEdit(edit.item.hItem, edit.item.pszText);
+    const std::wstring text =
+        platform::Widened(edit.item.pszText != nullptr ? edit.item.pszText : "");
+    EndLabelEdit(edit.item.hItem, edit.item.pszText != nullptr ? text.c_str() : nullptr);
     result = FALSE;  // the label is set from the shell's name, not from the typed text
   } else if (code == TVN_ENDLABELEDITW) {
     const auto& edit = reinterpret_cast<const NMTVDISPINFOW&>(header);
-    const std::string text = platform::Narrowed(edit.item.pszText, platform::Unmappable::LookAlike);
-    EndLabelEdit(edit.item.hItem, edit.item.pszText != nullptr ? text.c_str() : nullptr);
+    EndLabelEdit(edit.item.hItem, edit.item.pszText);
     result = FALSE;
   } else {
     return false;
@@ -35,15 +36,14 @@ bool TVtShellTree::BeginLabelEdit(HTREEITEM node) {
 
 // Renames the item through its folder and labels the node with the shell's new name; the
 // old label stays when the shell refused.
-void TVtShellTree::EndLabelEdit(HTREEITEM node, const char* text) {
+void TVtShellTree::EndLabelEdit(HTREEITEM node, const wchar_t* text) {
   TVtShellNode* data = Node(node);
-  if (data == nullptr || text == nullptr || *text == '\0') return;
+  if (data == nullptr || text == nullptr || *text == L'\0') return;
   ui::ComPtr<IShellFolder> parent;
   LPCITEMIDLIST last = nullptr;
   if (!BindToParent(data->absolute.Get(), parent, last)) return;
-  const std::wstring name = platform::Widened(text);
   ui::Pidl renamed;
-  if (FAILED(parent->SetNameOf(Handle(), last, name.c_str(), SHGDN_INFOLDER, renamed.Put())) ||
+  if (FAILED(parent->SetNameOf(Handle(), last, text, SHGDN_INFOLDER, renamed.Put())) ||
       renamed.IsNull()) {
     return;
   }

@@ -275,6 +275,30 @@ TEST(ShellTree, ALabelEditedInPlaceRenamesTheFolder) {
   EXPECT_EQ(dialog.ChosenPath(), temp / "after");
 }
 
+// A name typed with a character outside the code page (a c with circumflex) is the name the
+// folder gets, not the system's look-alike ("c").
+TEST(ShellTree, ALabelTypedOutsideTheCodePageIsTheNewNameAsTyped) {
+  TempDir temp;
+  ASSERT_TRUE(CreateDirectoryA((temp / "before").c_str(), nullptr));
+  FolderDialog dialog(temp.path().string());
+  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
+                          ui::TreeView& view = form.ShellTree.View();
+                          HTREEITEM item = ChildContaining(view, view.Root(), "before");
+                          ASSERT_NE(item, nullptr);
+                          view.Select(item);
+                          SetFocus(view.Handle());
+                          HWND edit = view.EditLabel(item);
+                          ASSERT_NE(edit, nullptr);
+                          SetWindowTextW(edit, L"\x0109");
+                          folder_testing::PressKey(edit, VK_RETURN);
+                        },
+                        ClickCancel()});
+  const std::wstring folder = platform::Widened(temp.path().string()) + L"\\";
+  EXPECT_NE(GetFileAttributesW((folder + L"\x0109").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(IsDirectory(temp / "c"));
+  EXPECT_FALSE(IsDirectory(temp / "before"));
+}
+
 TEST(ShellTree, AFolderThatCannotBeCreatedIsReportedOncePerSeries) {
   TempDir temp;
   const std::string gone = temp / "gone";
