@@ -12,6 +12,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "cli/ConsoleWindow.h"
+#include "cli/FullName.h"
 #include "cli/Jobs.h"
 
 namespace {
@@ -74,14 +75,27 @@ int Run(const cli::Command& command) {
   return Code(ExitCode::Trouble);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The command line's words come from words(), which may run out of memory too.
+template <typename Words>
+int Main(Words words) {
   try {
-    return Run(cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));
+    return Run(cli::ParseCommandLine(words()));
   } catch (const std::exception& error) {
     // Only running out of memory gets here: the tasks report everything else themselves.
     cli::WriteText(cli::Stream::Err, std::string("vrtly: ") + error.what() + "\n");
     return Code(ExitCode::Trouble);
   }
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Wide, so that a name outside the code page reaches the tool as "?" (NarrowedArguments).
+int wmain(int argc, wchar_t** argv) {
+  return Main([&] { return cli::NarrowedArguments(argc, argv); });
+}
+#else
+int main(int argc, char** argv) {
+  return Main([&] { return std::vector<std::string>(argv + 1, argv + argc); });
+}
+#endif

@@ -5,13 +5,29 @@
 
 namespace cli {
 
+namespace {
+
+UINT FileCodePage() {
+  return AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+}
+
+}  // namespace
+
+std::vector<std::string> NarrowedArguments(int argc, wchar_t** argv) {
+  std::vector<std::string> words;
+  for (int i = 1; i < argc; ++i)
+    words.push_back(
+        platform::Narrowed(argv[i], platform::Unmappable::QuestionMark, FileCodePage()));
+  return words;
+}
+
 // Made full in UTF-16: the ANSI call gives the current folder with the system's look-alike for a
 // character outside the code page, so in a folder named with a fullwidth full stop "." would
 // become the folder above. A full name the code page cannot hold is not made; the name as typed
 // still names the right file.
 std::string FullName(const std::string& name) {
   if (name.empty()) return name;
-  const UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+  const UINT codePage = FileCodePage();
   const std::wstring wide = platform::Widened(name, codePage);
   std::wstring full(MAX_PATH, L'\0');
   for (;;) {

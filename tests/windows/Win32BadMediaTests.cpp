@@ -100,33 +100,47 @@ TEST_F(Win32BadMedia, NamesOutsideTheCodePageAreReportedNeverAliasedOrDropped) {
                                      1, 2));
 }
 
-// "vrtly make ." in a folder named with a fullwidth full stop, which code page 1252 has no byte
-// for: the folder's full name with the system's look-alike, ".", would name the folder above,
-// whose files would be listed and whose checkfile replaced. The name stays relative instead.
-TEST_F(Win32BadMedia, TheConsoleToolNeverTakesTheCurrentFolderForAnother) {
-  const std::wstring folder = platform::Widened(root) + L"\\\xff0e";  // the current folder
+// A folder named with a fullwidth full stop, which code page 1252 has no byte for: the system's
+// look-alike, ".", would make its name that of the folder above, whose files would be listed and
+// whose checkfile replaced. "vrtly make ." inside it keeps the name relative; the folder's name
+// typed on the command line reaches the tool as "?", which names nothing.
+TEST_F(Win32BadMedia, TheConsoleToolNeverTakesAFolderForTheOneAbove) {
+  const std::wstring top = platform::Widened(root);
+  const std::wstring folder = top + L"\\\xff0e";
   MakeFolderW(folder);
   MakeFileW(folder + L"\\a.txt", "a");
   WriteFile(root + "\\b.txt", "b");
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring command = self;
-  command.resize(command.find_last_of(L'\\') + 1);
-  command = L"\"" + command + L"..\\..\\cli\\vrtly.exe\" make .";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                             nullptr, folder.c_str(), &startup, &process))
-      << GetLastError();
-  WaitForSingleObject(process.hProcess, 60000);
-  DWORD exitCode = STILL_ACTIVE;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  EXPECT_EQ(exitCode, 0u);
-  EXPECT_EQ(GetFileAttributesA((root + "\\VRTLY-sums.MD5").c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_NE(GetFileAttributesW((folder + L"\\VRTLY-sums.MD5").c_str()), INVALID_FILE_ATTRIBUTES);
+  std::wstring vrtly = self;
+  vrtly = L"\"" + vrtly.substr(0, vrtly.find_last_of(L'\\') + 1) + L"..\\..\\cli\\vrtly.exe\" ";
+  const struct {
+    std::wstring arguments, current;
+    DWORD exitCode;
+    bool madeInFolder;
+  } rows[] = {
+      {L"make .", folder, 0, true},
+      {L"make \xff0e", top, 2, false},
+      {L"make \"" + folder + L"\"", top, 2, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(platform::Narrowed(row.arguments.c_str(), platform::Unmappable::QuestionMark));
+    std::wstring command = vrtly + row.arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                               nullptr, row.current.c_str(), &startup, &process))
+        << GetLastError();
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD exitCode = STILL_ACTIVE;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(exitCode, row.exitCode);
+    EXPECT_EQ(GetFileAttributesA((root + "\\VRTLY-sums.MD5").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(DeleteFileW((folder + L"\\VRTLY-sums.MD5").c_str()) != FALSE, row.madeInFolder);
+  }
 }
 
 // The ANSI calls take paths of fewer than MAX_PATH (260) characters. One folder whose search
