@@ -20,13 +20,13 @@ inline constexpr int64_t kFileTimeTicksPerSecond = 10'000'000;
 // The clock that file systems stamp files with, now.
 FileTime CurrentFileTime();
 
-// The last time the file's contents may have changed, as far as its times tell without opening
+// The last time the file's contents may have changed, as far as its times tell, without reading
 // it. POSIX: the later of the modification and the status-change time (a modification time set
 // back by hand still shows in the status-change time, which no call sets back), of the file and
 // of every symbolic link met on the way to it (the file's own, a folder's, a link to a link): a
 // link pointed elsewhere changes what the path reads while the files reached keep their old
-// times. Windows: the last-write time. False when the file's times cannot be had (it is gone,
-// say).
+// times. Windows: the last-write time; for a symbolic link, the later of its own and that of
+// the file it reaches. False when the file's times cannot be had (it is gone, say).
 bool LastChangeTime(const std::string& path, FileTime& time);
 
 // The modification time (Windows: the last-write time) alone: the time that SetModificationTime

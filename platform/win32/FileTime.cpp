@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -36,8 +38,21 @@ FileTime CurrentFileTime() {
   return FromFiletime(now);
 }
 
+// The entry of a symbolic link holds the link's own times, not those of the file it reaches, so
+// for a link the file reached through it counts too (the handle follows the link), and the
+// later time wins: an edited target shows as well as a link made anew to point elsewhere.
 bool LastChangeTime(const std::string& path, FileTime& time) {
-  return ModificationTime(path, time);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!EntryData(path, data)) return false;
+  time = FromFiletime(data.ftLastWriteTime);
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return true;
+  const FileHandle reached(CreateFileA(
+      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  FILETIME lastWrite;
+  if (!reached.IsValid() || !GetFileTime(reached.Get(), nullptr, nullptr, &lastWrite)) return false;
+  time = std::max(time, FromFiletime(lastWrite));
+  return true;
 }
 
 bool ModificationTime(const std::string& path, FileTime& time) {

@@ -5,6 +5,7 @@
 
 #include "digest/CryptoAPI.h"
 #include "platform/File.h"
+#include "platform/FileTime.h"
 #include "platform/win32/Handles.h"
 #include "tests/support/TestFiles.h"
 
@@ -69,6 +70,25 @@ TEST(Win32File, SizeLow32AndTheWholeSizeAndTheSizeByNameAgree) {
   EXPECT_TRUE(platform::FileSizeForReading(path, byName));
   EXPECT_EQ(byName, 5000u);
   EXPECT_FALSE(platform::FileSizeForReading(dir / "missing.bin", byName));
+}
+
+// Windows gives a symbolic link's own times for its entry (Wine gives those of the file it
+// reaches): the file reached counts too, so that an update reads a target edited since.
+TEST(Win32File, ALinksLastChangeIsNeverBeforeThatOfTheFileItReaches) {
+  TempDir dir;
+  const std::string target = dir / "target.txt";
+  const std::string link = dir / "link.txt";
+  WriteFile(target, "abc");
+  if (!CreateSymbolicLinkA(link.c_str(), "target.txt", 0))
+    GTEST_SKIP() << "no symbolic link here: " << GetLastError();
+  if (GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "the link just made cannot be followed here (Wine 8)";
+  const platform::FileTime later{platform::CurrentFileTime().Ticks +
+                                 3600 * platform::kFileTimeTicksPerSecond};
+  ASSERT_TRUE(platform::SetModificationTime(target, later));
+  platform::FileTime changed;
+  ASSERT_TRUE(platform::LastChangeTime(link, changed));
+  EXPECT_GE(changed.Ticks, later.Ticks);
 }
 
 }  // namespace
