@@ -39,7 +39,8 @@ class File {
   static File CreateForWrite(const std::string& path);
   // Creates the temporary of a replacement (ReplaceWithTemporary) as CreateForWrite does, also
   // over one that an earlier run left behind, and hidden from the walk: on Windows it has the
-  // hidden attribute; on POSIX the caller gives it a name that starts with ".".
+  // hidden attribute; on POSIX the caller gives it a name that starts with ".". On POSIX a
+  // symbolic link by that name is refused, never followed.
   static File CreateTemporary(const std::string& path);
 
   bool IsOpen() const { return handle_ != kInvalidHandle; }

@@ -100,9 +100,11 @@ intptr_t File::NativeOpenForRead(const std::string& path) {
   return OpenPlainFile(path, O_RDONLY, F_RDLCK);
 }
 
+namespace {
+
 // Truncated only once the lock is held, so a checkfile in use elsewhere stays as it was.
-intptr_t File::NativeCreateForWrite(const std::string& path) {
-  const intptr_t fd = OpenPlainFile(path, O_WRONLY | O_CREAT, F_WRLCK);
+intptr_t CreateTruncated(const std::string& path, int flags) {
+  const intptr_t fd = OpenPlainFile(path, O_WRONLY | O_CREAT | flags, F_WRLCK);
   if (fd >= 0 && ftruncate(AsFd(fd), 0) != 0) {
     const int error = errno;
     close(AsFd(fd));
@@ -112,9 +114,17 @@ intptr_t File::NativeCreateForWrite(const std::string& path) {
   return fd;
 }
 
-// A leftover of an earlier run is simply taken over: the lock keeps two runs apart.
+}  // namespace
+
+intptr_t File::NativeCreateForWrite(const std::string& path) {
+  return CreateTruncated(path, 0);
+}
+
+// A leftover of an earlier run is simply taken over: the lock keeps two runs apart. A link by
+// that name is no leftover of ours: followed, it would have the text written over whatever
+// file it points to, anywhere, and then be moved into the checkfile's place.
 intptr_t File::NativeCreateTemporary(const std::string& path) {
-  return NativeCreateForWrite(path);
+  return CreateTruncated(path, O_NOFOLLOW);
 }
 
 uint32_t File::SizeLow32() const {

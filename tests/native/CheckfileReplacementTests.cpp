@@ -102,6 +102,14 @@ const ReplacementFailure kFailures[] = {
        };
      },
      "", 0},
+#ifndef _WIN32
+    {"a link to another file stands where the temporary goes",
+     [](Scene& s) {
+       WriteFile(s.dir / "photo.jpg", "the only copy");
+       fs::create_symlink("photo.jpg", s.temporary);
+     },
+     "", 0},
+#endif
 };
 
 TEST(CheckfileReplacement, EveryFailureKeepsThePreviousCheckfileAndLeavesNoTemporary) {
