@@ -40,7 +40,7 @@ class File {
   // Creates the temporary of a replacement (ReplaceWithTemporary) as CreateForWrite does, also
   // over one that an earlier run left behind, and hidden from the walk: on Windows it has the
   // hidden attribute; on POSIX the caller gives it a name that starts with ".". On POSIX a
-  // symbolic link by that name is refused, never followed.
+  // symbolic link by that name is refused, never followed, and so is a file with other names.
   static File CreateTemporary(const std::string& path);
 
   bool IsOpen() const { return handle_ != kInvalidHandle; }

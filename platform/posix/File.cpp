@@ -103,10 +103,20 @@ intptr_t File::NativeOpenForRead(const std::string& path) {
 namespace {
 
 // Truncated only once the lock is held, so a checkfile in use elsewhere stays as it was.
-intptr_t CreateTruncated(const std::string& path, int flags) {
+// soleName: a file that has other names as well is refused, untouched.
+intptr_t CreateTruncated(const std::string& path, int flags, bool soleName = false) {
   const intptr_t fd = OpenPlainFile(path, O_WRONLY | O_CREAT | flags, F_WRLCK);
-  if (fd >= 0 && ftruncate(AsFd(fd), 0) != 0) {
-    const int error = errno;
+  if (fd < 0) return fd;
+  struct stat info;
+  int error = 0;
+  if (soleName && fstat(AsFd(fd), &info) != 0) {
+    error = errno;
+  } else if (soleName && info.st_nlink > 1) {
+    error = EMLINK;
+  } else if (ftruncate(AsFd(fd), 0) != 0) {
+    error = errno;
+  }
+  if (error != 0) {
     close(AsFd(fd));
     errno = error;
     return -1;
@@ -121,10 +131,11 @@ intptr_t File::NativeCreateForWrite(const std::string& path) {
 }
 
 // A leftover of an earlier run is simply taken over: the lock keeps two runs apart. A link by
-// that name is no leftover of ours: followed, it would have the text written over whatever
-// file it points to, anywhere, and then be moved into the checkfile's place.
+// that name, symbolic or a second name of a file, is no leftover of ours: taken over, it would
+// have the text written over the file it leads to, wherever that is, and then be moved into
+// the checkfile's place.
 intptr_t File::NativeCreateTemporary(const std::string& path) {
-  return CreateTruncated(path, O_NOFOLLOW);
+  return CreateTruncated(path, O_NOFOLLOW, true);
 }
 
 uint32_t File::SizeLow32() const {

@@ -109,6 +109,12 @@ const ReplacementFailure kFailures[] = {
        fs::create_symlink("photo.jpg", s.temporary);
      },
      "", 0},
+    {"a second name of another file stands where the temporary goes",
+     [](Scene& s) {
+       WriteFile(s.dir / "photo.jpg", "the only copy");
+       fs::create_hard_link(s.dir / "photo.jpg", s.temporary);
+     },
+     "", 0},
 #endif
 };
 
