@@ -18,10 +18,12 @@ bool ProgressLine::Take(const std::string& text) {
 
 // The text as one line that fits in columns - 1 (a full line would wrap on some terminals and
 // the next "\r" would then overwrite only its last part). Line breaks show as blanks and other
-// control characters as "?", so a file name cannot move the cursor.
+// control characters as "?", so a file name cannot move the cursor: in UTF-8 those of C1 too
+// (U+0080 to U+009F, two bytes each), which such a terminal obeys like the others.
 std::string ProgressLine::FittedText(const std::string& text, size_t columns, size_t& shown) {
   std::string line;
   shown = 0;
+  unsigned char previous = 0;
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     const bool starts = StartsCharacter(byte);
@@ -30,10 +32,13 @@ std::string ProgressLine::FittedText(const std::string& text, size_t columns, si
       line += ' ';
     } else if (byte < 0x20 || byte == 0x7F) {
       line += '?';
+    } else if (!starts && previous == 0xC2 && byte < 0xA0) {
+      line.back() = '?';  // in place of the first byte, which counted as the character
     } else {
       line += c;
     }
     if (starts) ++shown;
+    previous = byte;
   }
   return line;
 }

@@ -291,6 +291,23 @@ TEST(Vrtly, OnATerminalTheStatusIsOneSelfOverwritingLineClearedAtTheEnd) {
   EXPECT_EQ(draws[draws.size() - 2].find_first_not_of(' '), std::string::npos);
   EXPECT_FALSE(draws[draws.size() - 2].empty());
 }
+
+// A terminal that takes UTF-8 obeys the C1 controls in it as it does ESC and the like: CSI
+// (U+009B) "2J" in a folder's name would clear the screen each time the line is drawn.
+TEST(Vrtly, OnATerminalTheProgressLineShowsNoControlCharacterOfAFileName) {
+  TempDir dir;
+  const std::string folder = dir / (std::string("\xC2\x9B") + "2J");
+  fs::create_directories(folder);
+  for (int n = 0; n < 12; ++n) {
+    const std::string large = JoinPath(folder, Numbered("large-", n));
+    WriteFile(large, "");
+    fs::resize_file(large, 16u << 20);
+  }
+  const TerminalRun run = VrtlyOnTerminal({"make", dir.path().string()}, 200);
+  EXPECT_EQ(run.exitCode, kSuccess);
+  EXPECT_NE(run.drawn.find("Working in "), std::string::npos);
+  EXPECT_EQ(run.drawn.find("\x9B"), std::string::npos) << run.drawn.substr(0, 400);
+}
 #endif
 
 }  // namespace
