@@ -247,21 +247,27 @@ TEST(ShellTree, CreateFolderMakesNewFolderThenNewFolder2AndEditsItsLabel) {
   EXPECT_TRUE(IsDirectory(temp / "New Folder (2)"));
 }
 
+// The first step of a rename in place: the folder "before" selected, its label edited to the
+// name, and Enter pressed.
+Step RenameBeforeTo(std::wstring name) {
+  return [name](TVtSelectFolderForm& form) {
+    ui::TreeView& view = form.ShellTree.View();
+    HTREEITEM item = ChildContaining(view, view.Root(), "before");
+    ASSERT_NE(item, nullptr);
+    view.Select(item);
+    SetFocus(view.Handle());
+    HWND edit = view.EditLabel(item);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, name.c_str());
+    folder_testing::PressKey(edit, VK_RETURN);
+  };
+}
+
 TEST(ShellTree, ALabelEditedInPlaceRenamesTheFolder) {
   TempDir temp;
   ASSERT_TRUE(CreateDirectoryA((temp / "before").c_str(), nullptr));
   FolderDialog dialog(temp.path().string());
-  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
-                          ui::TreeView& view = form.ShellTree.View();
-                          HTREEITEM item = ChildContaining(view, view.Root(), "before");
-                          ASSERT_NE(item, nullptr);
-                          view.Select(item);
-                          SetFocus(view.Handle());
-                          HWND edit = view.EditLabel(item);
-                          ASSERT_NE(edit, nullptr);
-                          SetWindowTextA(edit, "after");
-                          folder_testing::PressKey(edit, VK_RETURN);
-                        },
+  RunWithSteps(dialog, {RenameBeforeTo(L"after"),
                         [&](TVtSelectFolderForm& form) {
                           const ui::TreeView& view = form.ShellTree.View();
                           EXPECT_EQ(form.ModalResult(), 0) << "Enter ended the edit only";
@@ -281,18 +287,7 @@ TEST(ShellTree, ALabelTypedOutsideTheCodePageIsTheNewNameAsTyped) {
   TempDir temp;
   ASSERT_TRUE(CreateDirectoryA((temp / "before").c_str(), nullptr));
   FolderDialog dialog(temp.path().string());
-  RunWithSteps(dialog, {[](TVtSelectFolderForm& form) {
-                          ui::TreeView& view = form.ShellTree.View();
-                          HTREEITEM item = ChildContaining(view, view.Root(), "before");
-                          ASSERT_NE(item, nullptr);
-                          view.Select(item);
-                          SetFocus(view.Handle());
-                          HWND edit = view.EditLabel(item);
-                          ASSERT_NE(edit, nullptr);
-                          SetWindowTextW(edit, L"\x0109");
-                          folder_testing::PressKey(edit, VK_RETURN);
-                        },
-                        ClickCancel()});
+  RunWithSteps(dialog, {RenameBeforeTo(L"\x0109"), ClickCancel()});
   const std::wstring folder = platform::Widened(temp.path().string()) + L"\\";
   EXPECT_NE(GetFileAttributesW((folder + L"\x0109").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_FALSE(IsDirectory(temp / "c"));
