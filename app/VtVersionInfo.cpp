@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
+#include <vector>
 
 #include "ui/Path.h"
 
@@ -38,11 +40,16 @@ std::string StringBlockPrefix(const void* info) {
   return "StringFileInfo\\" + language + codePage + "\\";
 }
 
-std::string QueryString(const void* info, const std::string& key) {
+// The value's text up to its zero, and never past the end of the block: a damaged block may hold
+// no zero, and the length the system gives is not that of the ANSI text on every system.
+std::string QueryString(const std::vector<char>& info, const std::string& key) {
   void* text = nullptr;
   UINT length = 0;
-  if (!VerQueryValueA(info, key.c_str(), &text, &length) || text == nullptr) return {};
-  return static_cast<const char*>(text);
+  if (!VerQueryValueA(info.data(), key.c_str(), &text, &length) || text == nullptr) return {};
+  const char* begin = static_cast<const char*>(text);
+  const char* end = info.data() + info.size();
+  if (begin < info.data() || begin >= end) return {};
+  return std::string(begin, strnlen(begin, static_cast<size_t>(end - begin)));
 }
 
 }  // namespace
@@ -81,7 +88,7 @@ void TVtVersionInfo::ReadVersionInfo() {
     GetFileVersionInfoA(filePath_.c_str(), 0, size, info.data());
     const std::string prefix = StringBlockPrefix(info.data());
     for (int index = 0; index < kVtVersionFieldCount; ++index) {
-      texts[static_cast<size_t>(index)] = QueryString(info.data(), prefix + kFieldKeys[index]);
+      texts[static_cast<size_t>(index)] = QueryString(info, prefix + kFieldKeys[index]);
     }
   }
   fieldTexts_ = std::move(texts);
