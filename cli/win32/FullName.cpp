@@ -5,19 +5,11 @@
 
 namespace cli {
 
-namespace {
-
-UINT FileCodePage() {
-  return AreFileApisANSI() ? CP_ACP : CP_OEMCP;
-}
-
-}  // namespace
-
 std::vector<std::string> NarrowedArguments(int argc, wchar_t** argv) {
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i)
-    words.push_back(
-        platform::Narrowed(argv[i], platform::Unmappable::QuestionMark, FileCodePage()));
+    words.push_back(platform::Narrowed(argv[i], platform::Unmappable::QuestionMark,
+                                       platform::FileApiCodePage()));
   return words;
 }
 
@@ -27,7 +19,7 @@ std::vector<std::string> NarrowedArguments(int argc, wchar_t** argv) {
 // still names the right file.
 std::string FullName(const std::string& name) {
   if (name.empty()) return name;
-  const UINT codePage = FileCodePage();
+  const UINT codePage = platform::FileApiCodePage();
   const std::wstring wide = platform::Widened(name, codePage);
   std::wstring full(MAX_PATH, L'\0');
   for (;;) {

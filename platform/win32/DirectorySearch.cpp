@@ -19,11 +19,6 @@ constexpr DWORD kVolumeLabelAttribute = 0x00000008;
 constexpr DWORD kNeverReturned =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeLabelAttribute;
 
-// The code page of the ANSI file functions, which open what the walk finds.
-UINT FileApiCodePage() {
-  return AreFileApisANSI() ? CP_ACP : CP_OEMCP;
-}
-
 // The ANSI form of a name, without best fit: the ANSI search functions map a character outside
 // the code page to a look-alike (a "c" for a "c" with circumflex, "." for a fullwidth full stop,
 // "\" for a fullwidth reverse solidus), so the name they return opens another file, or a

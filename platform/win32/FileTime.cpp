@@ -30,6 +30,14 @@ bool EntryData(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
   return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) != 0;
 }
 
+// The file or folder opened for its times only, whoever else holds it; a symbolic link is
+// followed.
+FileHandle OpenForTimes(const std::string& path, DWORD access) {
+  return FileHandle(CreateFileA(path.c_str(), access,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
 }  // namespace
 
 FileTime CurrentFileTime() {
@@ -46,9 +54,7 @@ bool LastChangeTime(const std::string& path, FileTime& time) {
   if (!EntryData(path, data)) return false;
   time = FromFiletime(data.ftLastWriteTime);
   if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return true;
-  const FileHandle reached(CreateFileA(
-      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const FileHandle reached = OpenForTimes(path, FILE_READ_ATTRIBUTES);
   FILETIME lastWrite;
   if (!reached.IsValid() || !GetFileTime(reached.Get(), nullptr, nullptr, &lastWrite)) return false;
   time = std::max(time, FromFiletime(lastWrite));
@@ -63,9 +69,7 @@ bool ModificationTime(const std::string& path, FileTime& time) {
 }
 
 bool SetModificationTime(const std::string& path, FileTime time) {
-  FileHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  FileHandle file = OpenForTimes(path, FILE_WRITE_ATTRIBUTES);
   if (!file.IsValid()) return false;
   const FILETIME lastWrite = ToFiletime(time);
   const bool set = SetFileTime(file.Get(), nullptr, nullptr, &lastWrite) != 0;

@@ -9,6 +9,11 @@
 
 namespace platform {
 
+// The code page of the ANSI file functions: the one in which names are opened again.
+inline UINT FileApiCodePage() {
+  return AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+}
+
 // The text in UTF-16.
 inline std::wstring Widened(std::string_view text, UINT codePage = CP_ACP) {
   const int size = static_cast<int>(text.size());
