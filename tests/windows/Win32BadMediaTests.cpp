@@ -110,10 +110,7 @@ TEST_F(Win32BadMedia, TheConsoleToolNeverTakesAFolderForTheOneAbove) {
   MakeFolderW(folder);
   MakeFileW(folder + L"\\a.txt", "a");
   WriteFile(root + "\\b.txt", "b");
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring vrtly = self;
-  vrtly = L"\"" + vrtly.substr(0, vrtly.find_last_of(L'\\') + 1) + L"..\\..\\cli\\vrtly.exe\" ";
+  const std::wstring vrtly = L"\"" + platform::Widened(VRTLY_CLI_PATH) + L"\" ";
   const struct {
     std::wstring arguments, current;
     DWORD exitCode;
